@@ -1,0 +1,8 @@
+#include <windows.h>
+
+#include "app/TavrinApp.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    TavrinApp app;
+    return app.Run();
+}

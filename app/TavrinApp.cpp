@@ -1,0 +1,27 @@
+#include "app/TavrinApp.h"
+
+#include <commctrl.h>
+
+#include "app/TrayWindow.h"
+#include "framework/TextBridge.h"
+#include "framework/UserMessages.h"
+#include "res/resource.h"
+
+std::string AppTitleString() {
+    wchar_t buf[256];
+    int n = LoadStringW(GetModuleHandleW(nullptr), IDS_APP_TITLE, buf, 256);
+    return n > 0 ? ToCp932(std::wstring(buf, n)) : std::string(kAppTitle);
+}
+
+bool TavrinApp::InitInstance() {
+    // Three-dimensional controls are what the common controls draw anyway.
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    SetRegistryKey(kCompanyKey, AppTitleString());
+
+    m_tray = std::make_unique<TrayWindow>(profile());
+    m_tray->SetEndsProgram(true);
+    if (!m_tray->Create()) return false;
+    SetMainWindow(m_tray->hwnd());
+    return true;
+}

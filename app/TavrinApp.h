@@ -1,0 +1,19 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "app/TrayWindow.h"
+#include "framework/Application.h"
+
+class TavrinApp : public Application {
+public:
+    static constexpr const char* kCompanyKey = "Vandrel Software";
+
+    bool InitInstance() override;
+
+private:
+    std::unique_ptr<TrayWindow> m_tray;
+};
+
+// The application title (string resource 57344), code page 932.
+std::string AppTitleString();

@@ -1,0 +1,5 @@
+list(APPEND TAVRIN_WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/AppSettings.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DeskCal.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TavrinApp.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TrayWindow.cpp)

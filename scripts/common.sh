@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Shared pieces of scripts/run and scripts/test: package installation, the
+# builds, and the private Wine prefixes.  Source it; it defines functions only.
+
+TAVRIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_DIR="$TAVRIN_ROOT/build"
+BIN_DIR="$BUILD_DIR/bin"
+WIN_BUILD="$BUILD_DIR/win"
+NATIVE_BUILD="$BUILD_DIR/native"
+
+# Debian packages the project needs, with the command or file that shows each is there.
+APT_NEEDS=(
+  "i686-w64-mingw32-g++-posix:g++-mingw-w64-i686-posix"
+  "cmake:cmake"
+  "clang++:clang"
+  "/usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a:libclang-rt-14-dev"
+  "/usr/src/googletest/CMakeLists.txt:googletest"
+  "wine:wine"
+  "/usr/lib/wine/i386-windows/kernel32.dll:wine32:i386"
+  "/usr/lib/wine/x86_64-windows/kernel32.dll:wine64"
+  "Xvfb:xvfb"
+  "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf:fonts-ipafont-gothic"
+  "locale-gen:locales"
+  "import:imagemagick"
+  "xdotool:xdotool"
+)
+
+have() {
+  case "$1" in
+    /*) [ -e "$1" ] ;;
+    *) command -v "$1" >/dev/null 2>&1 ;;
+  esac
+}
+
+ensure_packages() {
+  local missing=() entry probe pkg
+  for entry in "${APT_NEEDS[@]}"; do
+    probe=${entry%%:*}; pkg=${entry#*:}
+    have "$probe" || missing+=("$pkg")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    local needs_i386=0
+    for pkg in "${missing[@]}"; do [[ $pkg == *:i386 ]] && needs_i386=1; done
+    if [ "$(id -u)" -ne 0 ]; then
+      echo "Missing packages. Run as root:" >&2
+      [ $needs_i386 -eq 1 ] && echo "  dpkg --add-architecture i386" >&2
+      echo "  apt-get update && apt-get install -y ${missing[*]}" >&2
+      return 1
+    fi
+    echo "Installing: ${missing[*]}"
+    if [ $needs_i386 -eq 1 ]; then dpkg --add-architecture i386; fi
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+  fi
+  ensure_japanese_locale
+}
+
+# The code-page-932 prefix needs the ja_JP.UTF-8 locale.
+ensure_japanese_locale() {
+  if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf8$'; then
+    if [ "$(id -u)" -ne 0 ]; then
+      echo "The ja_JP.UTF-8 locale is missing. Run as root: sed -i 's/^# *ja_JP.UTF-8/ja_JP.UTF-8/' /etc/locale.gen && locale-gen" >&2
+      return 1
+    fi
+    grep -q '^ja_JP.UTF-8' /etc/locale.gen 2>/dev/null || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
+    locale-gen >/dev/null
+  fi
+}
+
+jobs_count() { nproc 2>/dev/null || echo 2; }
+
+build_windows() {
+  cmake -S "$TAVRIN_ROOT" -B "$WIN_BUILD" \
+    -DCMAKE_TOOLCHAIN_FILE="$TAVRIN_ROOT/scripts/mingw-i686.cmake" \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$WIN_BUILD" -j "$(jobs_count)"
+}
+
+build_native() {
+  CC=clang CXX=clang++ cmake -S "$TAVRIN_ROOT" -B "$NATIVE_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$NATIVE_BUILD" -j "$(jobs_count)"
+}
+
+# Wine: private prefixes inside the build folder, never the user's own.
+wine_env() {   # wine_env PREFIX_NAME LANG
+  export WINEPREFIX="$BUILD_DIR/$1"
+  export WINEARCH=win64
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export LANG="$2" LC_ALL="$2"
+}
+
+ensure_prefix() {   # ensure_prefix PREFIX_NAME LANG
+  ( wine_env "$1" "$2"
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+      echo "Creating Wine prefix $WINEPREFIX ($2)"
+      wineboot -i >/dev/null 2>&1
+      wineserver -w
+    fi )
+}
+
+ensure_display() {
+  if [ -z "${DISPLAY:-}" ]; then
+    local n=99
+    while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  fi
+}
+
+stop_display() {
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
+  XVFB_PID=
+}

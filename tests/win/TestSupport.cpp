@@ -1,0 +1,96 @@
+#include "TestSupport.h"
+
+#include <shlwapi.h>
+
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "framework/TextBridge.h"
+
+namespace {
+void RemoveTree(const std::wstring& dir) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((dir + L"*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring full = dir + name;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(full + L"\\");
+            } else {
+                SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(full.c_str());
+            }
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(dir.c_str());
+}
+}  // namespace
+
+TempDir::TempDir() {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    static int counter = 0;
+    for (;;) {
+        std::wstring dir = std::wstring(base) + L"tavrin-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                           std::to_wstring(++counter) + L"\\";
+        if (CreateDirectoryW(dir.c_str(), nullptr)) {
+            m_path = ToCp932(dir);
+            return;
+        }
+    }
+}
+
+TempDir::~TempDir() { RemoveTree(ToWide(m_path)); }
+
+TempRegistryKey::TempRegistryKey(const std::wstring& path) : m_path(path) {
+    SHDeleteKeyW(HKEY_CURRENT_USER, m_path.c_str());
+}
+
+TempRegistryKey::TempRegistryKey() {
+    static int counter = 0;
+    m_path = L"Software\\TavrinTests\\k" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+    SHDeleteKeyW(HKEY_CURRENT_USER, m_path.c_str());
+}
+
+TempRegistryKey::~TempRegistryKey() {
+    SHDeleteKeyW(HKEY_CURRENT_USER, m_path.c_str());
+    SHDeleteEmptyKeyW(HKEY_CURRENT_USER, L"Software\\TavrinTests");
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::string out;
+    HANDLE f = CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return out;
+    char buf[65536];
+    DWORD got;
+    while (ReadFile(f, buf, sizeof(buf), &got, nullptr) && got) out.append(buf, got);
+    CloseHandle(f);
+    return out;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    HANDLE f = CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return;
+    DWORD put;
+    WriteFile(f, bytes.data(), (DWORD)bytes.size(), &put, nullptr);
+    CloseHandle(f);
+}
+
+bool PathExists(const std::string& path) {
+    return GetFileAttributesW(ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring W(const std::string& cp932) { return ToWide(cp932); }
+
+void PumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}

@@ -1,0 +1,36 @@
+#pragma once
+// Helpers for tests that run under Wine: temporary folders, temporary
+// registry keys (removed afterwards), whole-file bytes.
+#include <windows.h>
+
+#include <string>
+
+// A fresh folder under the temporary directory, removed with its contents.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    // Code page 932 path with a trailing backslash.
+    const std::string& path() const { return m_path; }
+    std::string File(const std::string& name) const { return m_path + name; }
+private:
+    std::string m_path;
+};
+
+// A per-user registry key for one test, deleted with everything below it.
+class TempRegistryKey {
+public:
+    explicit TempRegistryKey(const std::wstring& path);
+    TempRegistryKey();  // a unique key under Software\TavrinTests
+    ~TempRegistryKey();
+    const std::wstring& path() const { return m_path; }
+private:
+    std::wstring m_path;
+};
+
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
+bool PathExists(const std::string& path);
+std::wstring W(const std::string& cp932);
+// Pumps the thread's messages until none are left.
+void PumpMessages();

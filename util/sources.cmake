@@ -1,0 +1,9 @@
+list(APPEND TAVRIN_PORTABLE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/Cp932Convert.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PathPieces.cpp)
+list(APPEND TAVRIN_WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/RegistryKey.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ExtensionFilter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SystemVersion.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LayeredWindowLoader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FileIO.cpp)

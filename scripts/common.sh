@@ -3,7 +3,8 @@
 # builds, and the private Wine prefixes.  Source it; it defines functions only.
 
 TAVRIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-BUILD_DIR="$TAVRIN_ROOT/build"
+# TAVRIN_BUILD picks another build folder (several checkouts or people at once).
+BUILD_DIR="${TAVRIN_BUILD:-$TAVRIN_ROOT/build}"
 BIN_DIR="$BUILD_DIR/bin"
 WIN_BUILD="$BUILD_DIR/win"
 NATIVE_BUILD="$BUILD_DIR/native"

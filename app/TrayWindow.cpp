@@ -3,25 +3,47 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <vector>
 
+#include "app/PostChangeCommand.h"
 #include "framework/TextBridge.h"
 #include "res/resource.h"
 #include "util/PathPieces.h"
 
+namespace {
+const char* const kNoEntriesItem = "未登録";
+}
+
+UINT WallpaperMenuFlags(const CWallPaperData& entry, const AppSettings& settings) {
+    UINT flags = MF_STRING;
+    if (!settings.enableSPI && LowerCp932(entry.m_strPath).find(".bmp") == std::string::npos) flags |= MF_GRAYED;
+    if (entry.m_strPath == settings.selectedWallPaper && entry.m_nStyle == settings.viewStyle) flags |= MF_CHECKED;
+    return flags;
+}
+
 const MessageEntry<TrayWindow> TrayWindow::kMessages[] = {
     {WM_CREATE, &TrayWindow::OnCreate},
     {WM_TRAYNOTIFY, &TrayWindow::OnTrayNotify},
+    {WM_TIMER, &TrayWindow::OnTimer},
+    {WM_RBUTTONUP, &TrayWindow::OnRButtonUp},
+    {WM_MENUSELECT, &TrayWindow::OnMenuSelect},
     {WM_QUERYENDSESSION, &TrayWindow::OnQueryEndSession},
     {WM_DESTROY, &TrayWindow::OnDestroy},
 };
 
 const CommandEntry<TrayWindow> TrayWindow::kCommands[] = {
+    {ID_LIST_SHOW, &TrayWindow::OnListDialog},
+    {ID_ENTRY_ADD, &TrayWindow::OnAddEntry},
+    {ID_SETTINGS, &TrayWindow::OnSettings},
+    {ID_HELP_TOPICS, &TrayWindow::OnHelp},
     {ID_APP_EXIT_TRAY, &TrayWindow::OnExit},
 };
 
 TrayWindow::TrayWindow(ProfileStore& profile) : m_profile(profile) {}
 
-TrayWindow::~TrayWindow() = default;
+TrayWindow::~TrayWindow() {
+    if (m_menu) DestroyMenu(m_menu);
+}
 
 bool TrayWindow::Create() {
     return CreateEx(WS_EX_TOOLWINDOW, kClassName, kTitle, 0, 0, 0, 0, 0, nullptr, nullptr);
@@ -30,8 +52,10 @@ bool TrayWindow::Create() {
 LRESULT TrayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (DispatchMessageTable(this, kMessages, message, wParam, lParam, &result)) return result;
-    if (message == WM_COMMAND && HIWORD(wParam) == 0 && DispatchCommandTable(this, kCommands, LOWORD(wParam)))
-        return 0;
+    if (message == WM_COMMAND) {
+        if (HIWORD(wParam) == 0 && DispatchCommandTable(this, kCommands, LOWORD(wParam))) return 0;
+        return OnWallpaperCommand(wParam);
+    }
     // The notification area was re-created (Explorer restarted): put the icon back.
     if (m_taskbarCreated && message == m_taskbarCreated) {
         TrayIcon(NIM_ADD, LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY)), kAppTip);
@@ -43,7 +67,21 @@ LRESULT TrayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT TrayWindow::OnCreate(WPARAM, LPARAM) {
     if (Default() == -1) return -1;
     m_context = std::make_unique<AppContext>(m_profile);
+    m_applier = std::make_unique<WallPaperApplier>(*m_context);
+    m_preview.Create(m_context.get(), m_context->settings().enableHalfTone);
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+
+    // The wallpaper of the last run comes back, without the effect.
+    AppSettings& settings = m_context->settings();
+    if (!settings.selectedWallPaper.empty()) {
+        m_context->cache().Load(settings.selectedWallPaper);
+        bool effect = settings.changingEffect;
+        settings.changingEffect = false;
+        CWallPaperData restored(std::string(), settings.selectedWallPaper, settings.viewStyle);
+        m_applier->Apply(restored);
+        settings.changingEffect = effect;
+        RunPostChangeCommand(settings.postChangeCommand);
+    }
 
     HINSTANCE instance = GetModuleHandleW(nullptr);
     HICON small = LoadIconW(instance, MAKEINTRESOURCEW(IDI_TRAY));
@@ -53,9 +91,137 @@ LRESULT TrayWindow::OnCreate(WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT TrayWindow::OnTrayNotify(WPARAM wParam, LPARAM) {
+LRESULT TrayWindow::OnTrayNotify(WPARAM wParam, LPARAM lParam) {
     if (wParam != kTrayIconId) return 0;
+    switch (static_cast<UINT>(lParam)) {
+    case WM_LBUTTONDOWN:
+        m_doubleClick = 0;
+        SetTimer(hwnd(), kClickTimer, GetDoubleClickTime(), nullptr);
+        break;
+    case WM_LBUTTONUP:
+        if (m_doubleClick) PostMessageW(hwnd(), WM_LBUTTONDBLCLK, 0, 0);
+        break;
+    case WM_LBUTTONDBLCLK:
+        m_doubleClick = 1;
+        KillTimer(hwnd(), kClickTimer);
+        break;
+    case WM_RBUTTONUP:
+        PostMessageW(hwnd(), WM_RBUTTONUP, 0, 0);
+        break;
+    default:
+        break;
+    }
     return 0;
+}
+
+LRESULT TrayWindow::OnTimer(WPARAM wParam, LPARAM) {
+    if (wParam == kClickTimer) {
+        // A single click; the left button opens nothing.
+        KillTimer(hwnd(), kClickTimer);
+        PostMessageW(hwnd(), WM_LBUTTONUP, 0, 0);
+        return 0;
+    }
+    return Default();
+}
+
+void TrayWindow::InsertWallpaperItems(HMENU popup) {
+    const AppSettings& settings = m_context->settings();
+    UINT command = kFirstWallpaperCommand;
+    bool inserted = false;
+    for (const auto& entry : m_context->list().entries()) {
+        if (!entry->m_bInUse) continue;
+        // Each item goes on top, so the last entry of the list is the first item.
+        InsertMenuW(popup, 0, MF_BYPOSITION | WallpaperMenuFlags(*entry, settings), command,
+                    ToWide(entry->m_strName).c_str());
+        ++command;
+        inserted = true;
+    }
+    if (!inserted)
+        InsertMenuW(popup, 0, MF_BYPOSITION | MF_STRING | MF_GRAYED, command, ToWide(kNoEntriesItem).c_str());
+}
+
+LRESULT TrayWindow::OnRButtonUp(WPARAM, LPARAM) {
+    if (m_busy || !m_context) return 0;
+    POINT at;
+    GetCursorPos(&at);
+    if (m_menu) DestroyMenu(m_menu);
+    m_menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAYMENU));
+    HMENU popup = m_menu ? GetSubMenu(m_menu, 0) : nullptr;
+    if (!popup) return 0;
+    InsertWallpaperItems(popup);
+
+    SetForegroundWindow(hwnd());
+    TrackPopupMenu(popup, TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
+    PostMessageW(hwnd(), WM_USER, 0, 0);  // lets the menu close properly when focus moves away
+    return Default();
+}
+
+std::string TrayWindow::MenuText(UINT command) const {
+    if (!m_menu) return std::string();
+    int length = GetMenuStringW(m_menu, command, nullptr, 0, MF_BYCOMMAND);
+    if (length <= 0) return std::string();
+    std::vector<wchar_t> text(length * 2 + 2, L'\0');
+    int got = GetMenuStringW(m_menu, command, text.data(), (int)text.size(), MF_BYCOMMAND);
+    return ToCp932(std::wstring(text.data(), got > 0 ? got : 0));
+}
+
+LRESULT TrayWindow::OnMenuSelect(WPARAM wParam, LPARAM lParam) {
+    LRESULT result = Default();
+    if (!m_context || !m_context->settings().enableSelectPreview) return result;
+    UINT item = LOWORD(wParam);
+    if (item == 0) {
+        HidePreview(m_preview.hwnd());
+        return result;
+    }
+    if (HIWORD(wParam) & MF_POPUP) return result;
+    (void)lParam;
+    std::string text = MenuText(item);
+    if (text.empty()) return result;
+    if (const CWallPaperData* entry = m_context->list().FindByDisplayName(text))
+        PostPreviewRequest(m_preview.hwnd(), entry->m_strPath, entry->m_nStyle);
+    return result;
+}
+
+LRESULT TrayWindow::OnWallpaperCommand(WPARAM wParam) {
+    if (HIWORD(wParam) != 0 || !m_context) return Default();
+    std::string text = MenuText(LOWORD(wParam));
+    if (text.empty()) return Default();
+    if (const CWallPaperData* entry = m_context->list().FindByDisplayName(text)) {
+        CWallPaperData chosen = *entry;  // the list may change while applying
+        ApplyAndRunCommand(chosen);
+    }
+    return 0;
+}
+
+void TrayWindow::ApplyAndRunCommand(const CWallPaperData& entry) {
+    m_applier->Apply(entry);
+    RunPostChangeCommand(m_context->settings().postChangeCommand);
+}
+
+// The list, add and settings dialogs.  While one is open a right click on
+// the icon does nothing.
+void TrayWindow::OnListDialog() {
+    m_busy = true;
+    m_context->cache().Synchronize();
+    m_busy = false;
+}
+
+void TrayWindow::OnAddEntry() {
+    m_busy = true;
+    m_context->cache().Synchronize();
+    m_busy = false;
+}
+
+void TrayWindow::OnSettings() {
+    m_busy = true;
+    m_context->settings().Save();
+    m_preview.SetHalftone(m_context->settings().enableHalfTone);
+    m_busy = false;
+}
+
+void TrayWindow::OnHelp() {
+    std::wstring help = ToWide(m_context->settings().programDirectory + "Tavrin.chm");
+    ShellExecuteW(hwnd(), L"open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 LRESULT TrayWindow::OnQueryEndSession(WPARAM, LPARAM) {
@@ -65,6 +231,8 @@ LRESULT TrayWindow::OnQueryEndSession(WPARAM, LPARAM) {
 }
 
 LRESULT TrayWindow::OnDestroy(WPARAM, LPARAM) {
+    if (m_preview.hwnd()) DestroyWindow(m_preview.hwnd());
+    m_applier.reset();
     m_context.reset();  // saves the list and the settings
     TrayIcon(NIM_DELETE, nullptr, nullptr);
     return Default();
@@ -86,6 +254,7 @@ bool TrayWindow::TrayIcon(DWORD action, HICON icon, const char* tip) {
     data.uID = kTrayIconId;
     data.uFlags = NIF_MESSAGE;
     data.uCallbackMessage = WM_TRAYNOTIFY;
+    // A new icon is sent only when it changed, and always when (re-)adding.
     if (icon && (icon != lastIcon || action == NIM_ADD)) {
         data.uFlags |= NIF_ICON;
         data.hIcon = icon;

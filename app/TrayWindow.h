@@ -1,14 +1,24 @@
 #pragma once
-// The hidden main window: it owns the context, puts the icon into the
-// notification area, and saves everything when the log-on or the program ends.
+// The hidden main window: it owns the context, the applier and the preview
+// window, puts the icon into the notification area, shows the wallpaper menu
+// on a right click, applies the chosen wallpaper, and saves everything when
+// the log-on or the program ends.
 #include <memory>
 #include <string>
 
+#include "app/WallPaperApplier.h"
 #include "framework/Window.h"
+#include "image/PreviewWindow.h"
 #include "list/AppContext.h"
 
 constexpr UINT WM_TRAYNOTIFY = 0x800C;
 constexpr UINT kTrayIconId = 100;
+constexpr UINT kFirstWallpaperCommand = 300;
+constexpr UINT kClickTimer = 1;
+
+// The menu's flags for one entry: greyed when plug-ins are off and the path
+// names no bitmap, checked when it is the wallpaper in use in its style.
+UINT WallpaperMenuFlags(const CWallPaperData& entry, const AppSettings& settings);
 
 class TrayWindow : public Window {
 public:
@@ -23,8 +33,14 @@ public:
     bool Create();
 
     AppContext* context() { return m_context.get(); }
+    PreviewWindow& preview() { return m_preview; }
+    HMENU loadedMenu() const { return m_menu; }
+    bool busy() const { return m_busy; }
     // The program's main window ends the message loop when it is gone.
     void SetEndsProgram(bool ends) { m_endsProgram = ends; }
+
+    // Fills `popup` with the wallpaper items above its first item.
+    void InsertWallpaperItems(HMENU popup);
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -33,18 +49,32 @@ protected:
 private:
     LRESULT OnCreate(WPARAM, LPARAM);
     LRESULT OnTrayNotify(WPARAM, LPARAM);
+    LRESULT OnTimer(WPARAM, LPARAM);
+    LRESULT OnRButtonUp(WPARAM, LPARAM);
+    LRESULT OnMenuSelect(WPARAM, LPARAM);
     LRESULT OnQueryEndSession(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
+    void OnListDialog();
+    void OnAddEntry();
+    void OnSettings();
+    void OnHelp();
     void OnExit();
+    LRESULT OnWallpaperCommand(WPARAM wParam);
 
+    void ApplyAndRunCommand(const CWallPaperData& entry);
+    std::string MenuText(UINT command) const;
     bool TrayIcon(DWORD action, HICON icon, const char* tip);
 
     static const MessageEntry<TrayWindow> kMessages[];
     static const CommandEntry<TrayWindow> kCommands[];
 
     ProfileStore& m_profile;
+    PreviewWindow m_preview;
     std::unique_ptr<AppContext> m_context;
     bool m_busy = false;
+    int m_doubleClick = 0;
+    HMENU m_menu = nullptr;
+    std::unique_ptr<WallPaperApplier> m_applier;
     UINT m_taskbarCreated = 0;
     bool m_endsProgram = false;
 };

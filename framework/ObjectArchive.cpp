@@ -1,5 +1,7 @@
 #include "framework/ObjectArchive.h"
 
+#include <cstring>
+
 namespace {
 const uint16_t kNewClassTag = 0xFFFF;
 const uint16_t kClassTag = 0x8000;
@@ -9,8 +11,12 @@ const size_t kMaxClassName = 64;  // names of this length or longer are refused
 }  // namespace
 
 ArchiveReader::ArchiveReader(const void* data, size_t size, Utf16ToCp932 toCp932)
-    : m_bytes(data, size), m_toCp932(std::move(toCp932)) {
-    m_map.push_back(MapSlot{false, 0, std::string()});
+    : m_bytes(data, size), m_toCp932(std::move(toCp932)) {}
+
+const ArchiveReader::ClassSlot* ArchiveReader::FindClass(uint32_t index) const {
+    for (const ClassSlot& c : m_classes)
+        if (c.index == index) return &c;
+    return nullptr;
 }
 
 ArchiveError ArchiveReader::error() const {
@@ -66,7 +72,7 @@ bool ArchiveReader::ReadString(std::string* out) {
 bool ArchiveReader::ReadObjectTag(const std::string& className, uint16_t* schema) {
     uint16_t tag = m_bytes.U16();
     if (failed()) return false;
-    uint32_t classIndex = 0;
+    const ClassSlot* cls = nullptr;
     if (tag == kNewClassTag) {
         uint16_t classSchema = m_bytes.U16();
         uint16_t nameLength = m_bytes.U16();
@@ -81,10 +87,10 @@ bool ArchiveReader::ReadObjectTag(const std::string& className, uint16_t* schema
             SetError(ArchiveError::Format);
             return false;
         }
-        m_map.push_back(MapSlot{true, classSchema, name});
-        classIndex = static_cast<uint32_t>(m_map.size() - 1);
+        m_classes.push_back(ClassSlot{m_nextIndex++, classSchema, name});
+        cls = &m_classes.back();
     } else {
-        uint32_t longTag;
+        uint32_t classIndex = 0, longTag;
         if (tag == kBigObjectTag) {
             longTag = m_bytes.U32();
             if (failed()) return false;
@@ -99,15 +105,23 @@ bool ArchiveReader::ReadObjectTag(const std::string& className, uint16_t* schema
             SetError(ArchiveError::Format);  // no object, or an object read before
             return false;
         }
-        if (classIndex == 0 || classIndex >= m_map.size() || !m_map[classIndex].isClass ||
-            m_map[classIndex].name != className) {
+        cls = FindClass(classIndex);
+        if (!cls || cls->name != className) {
             SetError(ArchiveError::Format);
             return false;
         }
     }
-    *schema = m_map[classIndex].schema;
-    m_map.push_back(MapSlot{false, 0, std::string()});  // the object takes the next index
+    *schema = cls->schema;
+    ++m_nextIndex;  // the object takes the next index
     return true;
+}
+
+bool ArchiveWriter::Flush() {
+    if (m_sink && m_size) {
+        if (!m_sinkFailed && !m_sink(m_out.data(), m_size)) m_sinkFailed = true;
+        m_size = 0;
+    }
+    return !m_sinkFailed;
 }
 
 void ArchiveWriter::WriteCount(uint32_t n) {
@@ -122,29 +136,43 @@ void ArchiveWriter::WriteCount(uint32_t n) {
 void ArchiveWriter::WriteString(const std::string& s) {
     size_t n = s.size();
     if (n < 0xFF) {
-        m_out.push_back(static_cast<char>(n));
+        *Grow(1) = static_cast<char>(n);
     } else if (n < 0xFFFE) {
-        m_out.push_back(static_cast<char>(0xFF));
+        *Grow(1) = static_cast<char>(0xFF);
         WriteU16(static_cast<uint16_t>(n));
     } else {
-        m_out.push_back(static_cast<char>(0xFF));
+        *Grow(1) = static_cast<char>(0xFF);
         WriteU16(0xFFFF);
         WriteU32(static_cast<uint32_t>(n));
     }
-    m_out.append(s);
+    WriteBytes(s.data(), n);
 }
 
 void ArchiveWriter::WriteU16(uint16_t v) {
-    m_out.push_back(static_cast<char>(v & 0xFF));
-    m_out.push_back(static_cast<char>(v >> 8));
+    char* b = Grow(2);
+    b[0] = static_cast<char>(v & 0xFF);
+    b[1] = static_cast<char>(v >> 8);
 }
 
 void ArchiveWriter::WriteU32(uint32_t v) {
-    for (int i = 0; i < 4; ++i) m_out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    char* b = Grow(4);
+    b[0] = static_cast<char>(v & 0xFF);
+    b[1] = static_cast<char>((v >> 8) & 0xFF);
+    b[2] = static_cast<char>((v >> 16) & 0xFF);
+    b[3] = static_cast<char>(v >> 24);
 }
 
 void ArchiveWriter::WriteBytes(const void* p, size_t n) {
-    m_out.append(static_cast<const char*>(p), n);
+    const char* from = static_cast<const char*>(p);
+    if (m_sink) {
+        // Large pieces go through the buffer in buffer-sized steps.
+        while (n > kSinkBuffer) {
+            std::memcpy(Grow(kSinkBuffer), from, kSinkBuffer);
+            from += kSinkBuffer;
+            n -= kSinkBuffer;
+        }
+    }
+    if (n) std::memcpy(Grow(n), from, n);
 }
 
 void ArchiveWriter::WriteObjectTag(const std::string& className, uint16_t schema) {
@@ -163,7 +191,7 @@ void ArchiveWriter::WriteObjectTag(const std::string& className, uint16_t schema
     WriteU16(kNewClassTag);
     WriteU16(schema);
     WriteU16(static_cast<uint16_t>(className.size()));
-    m_out.append(className);
+    WriteBytes(className.data(), className.size());
     m_classes.push_back(ClassSlot{className, m_nextIndex});
     m_nextIndex += 2;  // the class, then its first object
 }

@@ -5,4 +5,5 @@ list(APPEND TAVRIN_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/UserMessages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Profile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Dialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Application.cpp)

@@ -5,6 +5,7 @@
 
 #include "app/AppSettings.h"
 #include "framework/Profile.h"
+#include "image/CWallBitmapList.h"
 #include "list/WallPaperList.h"
 
 class AppContext {
@@ -16,12 +17,15 @@ public:
 
     AppSettings& settings() { return *m_settings; }
     WallPaperList& list() { return *m_list; }
+    CWallBitmapList& cache() { return *m_cache; }
 
-    // When the log-on ends: settings, then the list.
+    // When the log-on ends: settings, then the list, then the cache file
+    // (which stores nothing).
     void SaveAll();
 
 private:
     // Declaration order is creation order; destruction runs backwards.
     std::unique_ptr<AppSettings> m_settings;
     std::unique_ptr<WallPaperList> m_list;
+    std::unique_ptr<CWallBitmapList> m_cache;
 };

@@ -1,5 +1,6 @@
 #include "list/ListFileCodec.h"
 
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -26,11 +27,14 @@ ListDecodeResult DecodeListFile(const void* data, size_t size, const Utf16ToCp93
     try {
         ArchiveReader ar(data, size, toCp932);
         uint32_t count = ar.ReadCount();
+        const std::string className = CWallPaperData::kClassName;
         WallPaperEntries entries;
-        // No reservation by the count: it is untrusted, the bytes bound the loop.
+        // The count is untrusted: reserve no more than the bytes could hold
+        // (an entry takes at least 2 + 3 + 16 bytes).
+        entries.reserve(std::min<size_t>(count, size / 21));
         for (uint32_t i = 0; i < count && !ar.failed(); ++i) {
             uint16_t schema = 0;
-            if (!ar.ReadObjectTag(CWallPaperData::kClassName, &schema)) break;
+            if (!ar.ReadObjectTag(className, &schema)) break;
             auto entry = std::make_unique<CWallPaperData>();
             if (!ReadEntry(ar, schema, entry.get())) break;
             entries.push_back(std::move(entry));
@@ -47,11 +51,12 @@ ListDecodeResult DecodeListFile(const void* data, size_t size, const Utf16ToCp93
     }
 }
 
-std::string EncodeListFile(const WallPaperEntries& entries) {
-    ArchiveWriter ar;
+namespace {
+void WriteEntries(ArchiveWriter& ar, const WallPaperEntries& entries) {
     ar.WriteCount(static_cast<uint32_t>(entries.size()));
+    const std::string className = CWallPaperData::kClassName;
     for (const auto& e : entries) {
-        ar.WriteObjectTag(CWallPaperData::kClassName, CWallPaperData::kSchema);
+        ar.WriteObjectTag(className, CWallPaperData::kSchema);
         ar.WriteString(e->m_strPath);
         ar.WriteString(e->m_strReserved);
         ar.WriteString(e->m_strName);
@@ -60,5 +65,21 @@ std::string EncodeListFile(const WallPaperEntries& entries) {
         ar.WriteI32(e->m_nReserved2);
         ar.WriteU32(e->m_bInUse ? 1 : 0);
     }
-    return std::move(ar.data());
+}
+}  // namespace
+
+std::string EncodeListFile(const WallPaperEntries& entries) {
+    ArchiveWriter ar;
+    size_t estimate = 6 + 20;
+    for (const auto& e : entries)
+        estimate += 2 + 3 * 5 + e->m_strPath.size() + e->m_strReserved.size() + e->m_strName.size() + 16;
+    ar.Reserve(estimate);
+    WriteEntries(ar, entries);
+    return ar.Take();
+}
+
+bool EncodeListFile(const WallPaperEntries& entries, const ArchiveSink& sink) {
+    ArchiveWriter ar(sink);
+    WriteEntries(ar, entries);
+    return ar.Flush();
 }

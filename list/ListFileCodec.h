@@ -18,3 +18,5 @@ ListDecodeResult DecodeListFile(const void* data, size_t size, const Utf16ToCp93
 
 // Encodes the entries in order, always with schema 2.
 std::string EncodeListFile(const WallPaperEntries& entries);
+// The same bytes, handed to `sink` a chunk at a time; false when it refused.
+bool EncodeListFile(const WallPaperEntries& entries, const ArchiveSink& sink);

@@ -124,7 +124,8 @@ bool WallPaperList::Save() {
         return false;
     }
     DWORD error = 0;
-    if (!WriteFileAtomically(m_path, EncodeListFile(m_entries), &error)) {
+    auto produce = [this](const FileChunkWriter& write) { return EncodeListFile(m_entries, write); };
+    if (!WriteFileAtomically(m_path, produce, &error)) {
         Report(kSaveFailedMessage, m_path);
         return false;
     }

@@ -25,12 +25,12 @@ FileReadStatus ReadAll(HANDLE file, std::string* bytes) {
     return FileReadStatus::Ok;
 }
 
-bool WriteAll(HANDLE file, const std::string& bytes) {
+bool WriteAll(HANDLE file, const char* data, size_t size) {
     size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+    while (done < size) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(size - done, 1u << 20));
         DWORD put = 0;
-        if (!WriteFile(file, bytes.data() + done, chunk, &put, nullptr) || put == 0) return false;
+        if (!WriteFile(file, data + done, chunk, &put, nullptr) || put == 0) return false;
         done += put;
     }
     return true;
@@ -61,6 +61,12 @@ FileReadStatus ReadWholeFile(const std::string& path, std::string* bytes) {
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, DWORD* error) {
+    return WriteFileAtomically(path, [&](const FileChunkWriter& write) { return write(bytes.data(), bytes.size()); },
+                               error);
+}
+
+bool WriteFileAtomically(const std::string& path, const std::function<bool(const FileChunkWriter& write)>& produce,
+                         DWORD* error) {
     *error = ERROR_SUCCESS;
     std::wstring target = ToWide(path);
     // A read-only file is the user's wish not to have it changed (Windows
@@ -80,7 +86,10 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, DWOR
     bool written = false;
     {
         UniqueFile file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file) written = WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
+        if (file) {
+            FileChunkWriter write = [&](const char* data, size_t size) { return WriteAll(file.get(), data, size); };
+            written = produce(write) && FlushFileBuffers(file.get());
+        }
         if (!written) *error = GetLastError();
     }
     if (written && MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

@@ -2,6 +2,7 @@
 // Whole-file reads and crash-safe whole-file writes, for code page 932 paths.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 enum class FileReadStatus { Ok, OpenFailed, ReadFailed, TooLarge };
@@ -22,6 +23,11 @@ FileReadStatus ReadWholeFile(const std::string& path, std::string* bytes);
 // half-written file.  On failure the old file is untouched and `error` holds
 // the system's code.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, DWORD* error);
+// The same, with the bytes produced piece by piece: `produce` calls `write`
+// for each piece and returns false (as `write` does) when anything failed.
+using FileChunkWriter = std::function<bool(const char* data, size_t size)>;
+bool WriteFileAtomically(const std::string& path, const std::function<bool(const FileChunkWriter& write)>& produce,
+                         DWORD* error);
 
 bool FileExists(const std::string& path);
 // The folder part of a path, with its trailing backslash ("" when none).

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "framework/Application.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
 #include "list/WallPaperList.h"
@@ -37,6 +38,7 @@ std::string RawRead(const std::wstring& path) {
 }  // namespace
 
 int main() {
+    UseLowFragmentationHeaps();  // as the program does at start
     const int kEntries = 100000, kRounds = 7;
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
@@ -54,12 +56,15 @@ int main() {
     list.SetPath(listPath);
     std::string bytes = EncodeListFile(list.entries());
 
-    double best = 1e9, bestRaw = 1e9;
+    double best = 1e9, bestRaw = 1e9, bestSave = 1e9, bestLoad = 1e9;
     for (int round = 0; round < kRounds; ++round) {
         auto t0 = Clock::now();
         list.Save();
+        auto tSaved = Clock::now();
         list.Load();
         auto t1 = Clock::now();
+        bestSave = std::min(bestSave, Seconds(t0, tSaved));
+        bestLoad = std::min(bestLoad, Seconds(tSaved, t1));
         RawWrite(rawPath, bytes);
         std::string back = RawRead(rawPath);
         auto t2 = Clock::now();
@@ -70,8 +75,9 @@ int main() {
         best = std::min(best, Seconds(t0, t1));
         bestRaw = std::min(bestRaw, Seconds(t1, t2));
     }
-    std::printf("list file, %d entries (%zu bytes): save+load %.1f ms, raw write+read %.1f ms, ratio %.2fx\n",
-                kEntries, bytes.size(), best * 1e3, bestRaw * 1e3, best / bestRaw);
+    std::printf("list file, %d entries (%zu bytes): save+load %.1f ms (save %.1f, load %.1f), "
+                "raw write+read %.1f ms, ratio %.2fx\n",
+                kEntries, bytes.size(), best * 1e3, bestSave * 1e3, bestLoad * 1e3, bestRaw * 1e3, best / bestRaw);
     list.SetPath("");
     DeleteFileW(ToWide(listPath).c_str());
     DeleteFileW(rawPath.c_str());

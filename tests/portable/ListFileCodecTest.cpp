@@ -228,3 +228,20 @@ TEST(ListFileCodec, HugeCountWithFewBytesIsAFault) {
     EXPECT_EQ(ListDecodeResult::FormatFault, Decode(Hex("ff ff ff ff ff ff") + kClassHeader, &entries));
     EXPECT_TRUE(entries.empty());
 }
+
+TEST(ListFileCodec, ChunkedWritingGivesTheSameBytes) {
+    WallPaperEntries list;
+    list.push_back(Entry("big", std::string(200000, 'x'), 1, true));  // larger than the write buffer
+    for (int i = 0; i < 5000; ++i) list.push_back(Entry(std::to_string(i), "C:\\p\\" + std::to_string(i), i % 3, i % 2));
+    std::string chunked;
+    size_t calls = 0;
+    ASSERT_TRUE(EncodeListFile(list, [&](const char* p, size_t n) {
+        ++calls;
+        chunked.append(p, n);
+        return true;
+    }));
+    EXPECT_EQ(EncodeListFile(list), chunked);
+    EXPECT_LT(1u, calls);
+    // A sink that refuses makes the whole write fail.
+    EXPECT_FALSE(EncodeListFile(list, [](const char*, size_t) { return false; }));
+}

@@ -1,0 +1,164 @@
+#include "app/WallPaperApplier.h"
+
+#include <shlobj.h>
+
+#include <vector>
+
+#include "framework/Handles.h"
+#include "framework/TextBridge.h"
+#include "framework/UserMessages.h"
+#include "image/CWallBitmapList.h"
+#include "list/AppContext.h"
+#include "util/FileIO.h"
+#include "util/RegistryKey.h"
+
+namespace {
+const char* const kNoPictureMessage = "画像[%s]を読み込めなかったため、壁紙を変更しませんでした。";
+const char* const kWriteFailedMessage = "壁紙ファイル[%s]を書き込めませんでした。";
+
+std::string Format(const char* pattern, const std::string& value) {
+    std::string text = pattern;
+    text.replace(text.find("%s"), 2, value);
+    return text;
+}
+
+// Whether a file can be created in `folder`.
+bool FolderIsWritable(const std::string& folder) {
+    std::wstring probe = ToWide(folder) + L"tavrin-write-test.tmp";
+    HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_EXISTS;
+    CloseHandle(h);
+    return true;
+}
+}  // namespace
+
+DesktopStyleValues DesktopValuesFor(DisplayStyle style) {
+    switch (style) {
+    case kStyleTile: return {"1", "0"};
+    case kStyleStretch: return {"0", "2"};
+    default: return {"0", "0"};
+    }
+}
+
+bool BuildBitmapFileImage(HDC dc, HBITMAP bitmap, std::string* image) {
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof(header);
+    if (!GetDIBits(dc, bitmap, 0, 0, nullptr, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS)) return false;
+    if (header.biHeight == 0 || header.biWidth <= 0) return false;
+
+    // The header block: masks for 16 and 32 bits, a colour table below 24.
+    size_t headerBlock;
+    switch (header.biBitCount) {
+    case 16: case 32: headerBlock = 52; break;
+    case 24: headerBlock = 44; break;
+    default:
+        if (header.biBitCount == 0 || header.biBitCount > 8) return false;
+        headerBlock = 40 + 4 * (size_t(1) << header.biBitCount);
+    }
+    int height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
+    size_t rowBytes = ((size_t(header.biWidth) * header.biBitCount + 31) / 32) * 4;
+    size_t pixelBytes = rowBytes * height;
+    if (header.biSizeImage < pixelBytes) header.biSizeImage = static_cast<DWORD>(pixelBytes);
+
+    std::vector<uint8_t> info(headerBlock + 16, 0);  // GetDIBits may add masks after the header
+    std::memcpy(info.data(), &header, sizeof(header));
+    std::string pixels(header.biSizeImage, '\0');
+    if (GetDIBits(dc, bitmap, 0, height, &pixels[0], reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS) !=
+        height)
+        return false;
+
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = static_cast<DWORD>(sizeof(file) + headerBlock);
+    file.bfSize = static_cast<DWORD>(sizeof(file) + headerBlock + pixels.size());
+    image->clear();
+    image->reserve(file.bfSize);
+    image->append(reinterpret_cast<const char*>(&file), sizeof(file));
+    image->append(reinterpret_cast<const char*>(info.data()), headerBlock);
+    image->append(pixels);
+    return true;
+}
+
+bool WallPaperApplier::WriteWallpaperBitmap(HBITMAP picture, const std::string& path, bool scaleToScreen) {
+    if (!picture) return false;
+    WindowDC desktop(GetDesktopWindow());
+    UniqueMemoryDC source(CreateCompatibleDC(desktop.get()));
+    UniqueMemoryDC target(CreateCompatibleDC(desktop.get()));
+    BITMAP info = {};
+    if (!desktop || !source || !target || !GetObjectW(picture, sizeof(info), &info)) return false;
+    ScopedSelect selectPicture(source.get(), picture);
+
+    int width = info.bmWidth, height = info.bmHeight;
+    if (scaleToScreen) {
+        if (m_context.settings().enableHalfTone) {
+            SetStretchBltMode(target.get(), HALFTONE);
+            SetBrushOrgEx(target.get(), 0, 0, nullptr);
+        }
+        width = GetSystemMetrics(SM_CXSCREEN);
+        height = GetSystemMetrics(SM_CYSCREEN);
+    }
+    // The screen's colour depth, as the desktop will show it.
+    UniqueBitmap scaled(CreateCompatibleBitmap(desktop.get(), width, height));
+    if (!scaled) return false;
+    std::string image;
+    {
+        ScopedSelect selectTarget(target.get(), scaled.get());
+        if (!StretchBlt(target.get(), 0, 0, width, height, source.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY))
+            return false;
+    }
+    // GetDIBits wants the bitmap out of every context.
+    if (!BuildBitmapFileImage(desktop.get(), scaled.get(), &image)) return false;
+    DWORD error = 0;
+    return WriteFileAtomically(path, image, &error);
+}
+
+std::string WallPaperApplier::TemporaryWallpaperPath() {
+    const std::string& programDirectory = m_context.settings().programDirectory;
+    if (!programDirectory.empty() && FolderIsWritable(programDirectory)) return programDirectory + kTempFileName;
+    wchar_t appData[MAX_PATH];
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, appData))) {
+        std::wstring folder = std::wstring(appData) + L"\\Tavrin";
+        CreateDirectoryW(folder.c_str(), nullptr);
+        return PathToCp932(folder) + "\\" + kTempFileName;
+    }
+    return programDirectory + kTempFileName;
+}
+
+bool WallPaperApplier::Apply(const CWallPaperData& entry) {
+    AppSettings& settings = m_context.settings();
+    CWallBitmapList& cache = m_context.cache();
+    settings.selectedWallPaper = entry.m_strPath;
+    settings.viewStyle = entry.m_nStyle;
+
+    std::string wallpaperFile = entry.m_strPath;
+    if (settings.enableHalfTone || settings.enableSPI) {
+        // A conversion is needed: the picture must be decoded (the menu
+        // preview may have been off), then written as a bitmap file.
+        if (!cache.GetBitmap(entry.m_strPath)) cache.Load(entry.m_strPath);
+        HBITMAP picture = cache.GetBitmap(entry.m_strPath);
+        if (!picture) {
+            ShowAppMessage(Format(kNoPictureMessage, entry.m_strPath));
+            return false;
+        }
+        wallpaperFile = TemporaryWallpaperPath();
+        bool scale = entry.m_nStyle == kStyleStretch && settings.enableHalfTone;
+        if (!WriteWallpaperBitmap(picture, wallpaperFile, scale)) {
+            ShowAppMessage(Format(kWriteFailedMessage, wallpaperFile));
+            return false;
+        }
+    }
+
+    RegistryKey desktop;
+    if (desktop.Open(HKEY_CURRENT_USER, "Control Panel\\Desktop") != ERROR_SUCCESS) return false;
+    DesktopStyleValues values = DesktopValuesFor(entry.m_nStyle);
+    desktop.SetString("TileWallPaper", values.tile);
+    desktop.SetString("WallpaperStyle", values.style);
+    desktop.Close();
+
+    std::wstring file = ToWide(wallpaperFile);
+    std::vector<wchar_t> buffer(file.begin(), file.end());
+    buffer.resize(std::max<size_t>(buffer.size() + 1, MAX_PATH), L'\0');
+    return SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, buffer.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE) !=
+           FALSE;
+}

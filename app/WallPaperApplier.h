@@ -1,0 +1,39 @@
+#pragma once
+// Makes one entry the desktop wallpaper: records the choice, starts the
+// change effect when asked, writes the picture as a bitmap file when a
+// conversion is needed, sets the desktop's tiling and style values and tells
+// the system to load the new wallpaper.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "list/CWallPaperData.h"
+
+class AppContext;
+
+// "TileWallPaper" and "WallpaperStyle" for a display style.
+struct DesktopStyleValues { const char* tile; const char* style; };
+DesktopStyleValues DesktopValuesFor(DisplayStyle style);
+
+// The BMP file image of a bitmap, as the screen's colour format gives it
+// (file header, information header with masks or colour table, pixels).
+bool BuildBitmapFileImage(HDC dc, HBITMAP bitmap, std::string* image);
+
+class WallPaperApplier {
+public:
+    explicit WallPaperApplier(AppContext& context) : m_context(context) {}
+
+    // True when the system accepted the new wallpaper.
+    bool Apply(const CWallPaperData& entry);
+    // Writes `picture` (the cache's) as a BMP file, scaled to the screen when asked.
+    bool WriteWallpaperBitmap(HBITMAP picture, const std::string& path, bool scaleToScreen);
+
+    // Where the temporary wallpaper file goes: the program's folder, or the
+    // user's application-data folder when the program's folder cannot be written.
+    std::string TemporaryWallpaperPath();
+    static constexpr const char* kTempFileName = "TVTemp.bmp";
+
+private:
+    AppContext& m_context;
+};

@@ -1,0 +1,50 @@
+#pragma once
+// The small borderless window in the lower-left corner that shows how the
+// highlighted menu entry would look on the desktop.
+#include <string>
+
+#include "framework/Dialog.h"
+#include "list/DisplayStyle.h"
+
+class AppContext;
+
+// wParam: a copy of the path made by PostPreviewRequest (the window frees
+// it), or 0 to forget the last path; lParam: the display style.
+constexpr UINT WM_PREVIEWPICTURE = WM_APP + 0x78;
+
+// Posts a show request with a copy of `path`.  False (and the copy freed)
+// when the post failed.
+bool PostPreviewRequest(HWND preview, const std::string& path, DisplayStyle style);
+// Hides the window and posts the request to forget the last path.
+void HidePreview(HWND preview);
+
+class PreviewWindow : public Dialog {
+public:
+    PreviewWindow();
+    ~PreviewWindow() override;
+
+    bool Create(AppContext* context, bool halftone);
+    void SetHalftone(bool halftone) { m_halftone = halftone; }
+
+    const std::string& path() const { return m_path; }
+    DisplayStyle style() const { return m_style; }
+    static const std::string& lastPath() { return s_lastPath; }
+    const RECT& clientRect() const { return m_client; }
+
+protected:
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override {}
+    void OnCancel() override {}
+
+private:
+    void OnPreviewPicture(WPARAM wParam, LPARAM lParam);
+    void Paint(HDC dc);
+
+    bool m_halftone = false;
+    AppContext* m_context = nullptr;
+    RECT m_client = {0, 0, 0, 0};
+    std::string m_path;
+    DisplayStyle m_style = kStyleCentre;
+    static std::string s_lastPath;
+};

@@ -1,0 +1,6 @@
+list(APPEND TAVRIN_WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/CWallBitmapList.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PreviewDrawing.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PreviewWindow.cpp)
+list(APPEND TAVRIN_PORTABLE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/PreviewLayout.cpp)

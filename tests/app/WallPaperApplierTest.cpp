@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include "../image/TestPictures.h"
+#include "TestSupport.h"
+#include "app/WallPaperApplier.h"
+#include "framework/TextBridge.h"
+#include "framework/UserMessages.h"
+#include "list/AppContext.h"
+
+namespace {
+std::string DesktopValue(const wchar_t* name) {
+    wchar_t buf[1024] = {};
+    DWORD size = sizeof(buf);
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", name, RRF_RT_REG_SZ, nullptr, buf, &size))
+        return "<none>";
+    return ToCp932(buf);
+}
+
+struct ApplierFixture : ::testing::Test {
+    TempDir dir;
+    MemoryProfile profile;
+    ScopedMessageRecorder messages;
+    std::unique_ptr<AppContext> context;
+    std::unique_ptr<WallPaperApplier> applier;
+    std::string picture;
+
+    void SetUp() override {
+        profile.WriteString("Settings", "ConfPath", dir.File("List.tvl"));
+        context = std::make_unique<AppContext>(profile);
+        context->settings().programDirectory = dir.path();
+        applier = std::make_unique<WallPaperApplier>(*context);
+        picture = dir.File("\x95\xc7\x8e\x86.bmp");  // 壁紙.bmp
+        WriteTestBitmap(picture, 40, 30, Gradient);
+    }
+};
+}  // namespace
+
+TEST_F(ApplierFixture, BitmapEntryWithoutConversionPassesItsOwnPath) {
+    CWallPaperData entry("w", picture, kStyleTile);
+    EXPECT_TRUE(applier->Apply(entry));
+    EXPECT_EQ(picture, DesktopValue(L"Wallpaper"));
+    EXPECT_EQ("1", DesktopValue(L"TileWallPaper"));
+    EXPECT_EQ("0", DesktopValue(L"WallpaperStyle"));
+    EXPECT_FALSE(PathExists(dir.File("TVTemp.bmp")));
+    EXPECT_EQ(picture, context->settings().selectedWallPaper);
+    EXPECT_EQ(kStyleTile, context->settings().viewStyle);
+}
+
+TEST_F(ApplierFixture, DesktopValuesFollowTheStyle) {
+    struct { DisplayStyle style; const char* tile; const char* wallpaperStyle; } cases[] = {
+        {kStyleCentre, "0", "0"}, {kStyleTile, "1", "0"}, {kStyleStretch, "0", "2"}, {7, "0", "0"}, {-1, "0", "0"}};
+    for (auto& c : cases) {
+        CWallPaperData entry("w", picture, c.style);
+        applier->Apply(entry);
+        EXPECT_EQ(c.tile, DesktopValue(L"TileWallPaper")) << c.style;
+        EXPECT_EQ(c.wallpaperStyle, DesktopValue(L"WallpaperStyle")) << c.style;
+    }
+}
+
+TEST_F(ApplierFixture, HalftoneStretchWritesAScreenSizedTemporaryBitmap) {
+    context->settings().enableHalfTone = true;
+    CWallPaperData stretch("w", picture, kStyleStretch);
+    ASSERT_TRUE(applier->Apply(stretch));
+    std::string temp = dir.File("TVTemp.bmp");
+    EXPECT_EQ(temp, DesktopValue(L"Wallpaper"));
+    HBITMAP written = (HBITMAP)LoadImageW(nullptr, W(temp).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+    ASSERT_NE(nullptr, written);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), BitmapSize(written).cx);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), BitmapSize(written).cy);
+    DeleteObject(written);
+
+    // Centre and tile keep the picture's own size and pixels.
+    CWallPaperData centre("w", picture, kStyleCentre);
+    ASSERT_TRUE(applier->Apply(centre));
+    written = (HBITMAP)LoadImageW(nullptr, W(temp).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+    ASSERT_NE(nullptr, written);
+    EXPECT_EQ(40, BitmapSize(written).cx);
+    EXPECT_EQ(30, BitmapSize(written).cy);
+    for (int y = 0; y < 30; y += 7)
+        for (int x = 0; x < 40; x += 9) EXPECT_EQ(Gradient(x, y), BitmapPixel(written, x, y)) << x << "," << y;
+    DeleteObject(written);
+    // The file is a well-formed BMP: its header's size is the file's size.
+    std::string bytes = ReadBytes(temp);
+    ASSERT_GE(bytes.size(), 54u);
+    EXPECT_EQ('B', bytes[0]);
+    EXPECT_EQ('M', bytes[1]);
+    EXPECT_EQ(bytes.size(), *reinterpret_cast<const uint32_t*>(bytes.data() + 2));
+}
+
+TEST_F(ApplierFixture, UnwritableProgramFolderUsesApplicationData) {
+    context->settings().enableHalfTone = true;
+    context->settings().programDirectory = dir.File("no such folder\\");
+    std::string temp = applier->TemporaryWallpaperPath();
+    EXPECT_NE(std::string::npos, temp.find("\\Tavrin\\TVTemp.bmp")) << temp;
+    CWallPaperData entry("w", picture, kStyleCentre);
+    ASSERT_TRUE(applier->Apply(entry));
+    EXPECT_EQ(temp, DesktopValue(L"Wallpaper"));
+    EXPECT_TRUE(PathExists(temp));
+    DeleteFileW(W(temp).c_str());
+}
+
+TEST_F(ApplierFixture, MissingPictureChangesNothingAndSaysSo) {
+    CWallPaperData good("w", picture, kStyleCentre);
+    ASSERT_TRUE(applier->Apply(good));
+    context->settings().enableHalfTone = true;
+    CWallPaperData missing("m", dir.File("missing.bmp"), kStyleCentre);
+    EXPECT_FALSE(applier->Apply(missing));
+    EXPECT_EQ(picture, DesktopValue(L"Wallpaper"));
+    ASSERT_EQ(1u, messages.shown.size());
+    EXPECT_NE(std::string::npos, messages.shown[0].text.find(dir.File("missing.bmp")));
+}

@@ -1,0 +1,192 @@
+// The real tavrin.exe, driven from outside as a user would drive it.
+#include <gtest/gtest.h>
+
+#include "../image/TestPictures.h"
+#include "TavrinDriver.h"
+#include "TestSupport.h"
+#include "framework/TextBridge.h"
+#include "list/ListFileCodec.h"
+
+namespace {
+struct Row { std::string name, path; DisplayStyle style; bool inUse; };
+
+void WriteList(const std::string& file, const std::vector<Row>& rows) {
+    WallPaperEntries entries;
+    for (const Row& r : rows) {
+        auto e = std::make_unique<CWallPaperData>(r.name, r.path, r.style);
+        e->m_bInUse = r.inUse;
+        entries.push_back(std::move(e));
+    }
+    WriteBytes(file, EncodeListFile(entries));
+}
+
+struct EndToEnd : ::testing::Test {
+    TempDir dir;
+    TavrinDriver tavrin;
+    std::string list;
+    void SetUp() override {
+        list = dir.File("List.tvl");
+        tavrin.SetString("ConfPath", list);
+        tavrin.SetString("DeskCalPath", "");
+    }
+    std::string Picture(const std::string& name, int w, int h, uint32_t (*colour)(int, int)) {
+        std::string path = dir.File(name);
+        WriteTestBitmap(path, w, h, colour);
+        return path;
+    }
+};
+}  // namespace
+
+// The menu's items and flags are read in-process by the tray menu tests:
+// Wine keeps a menu in the process that made it, so another process cannot
+// read it.  Here the menu is used as a user would: by keyboard.
+TEST_F(EndToEnd, EmptyListMenuOpensAndClosesAndTheListIsSavedAtExit) {
+    ASSERT_TRUE(tavrin.Start());
+    wchar_t title[64] = {};
+    GetWindowTextW(tavrin.tray(), title, 64);
+    EXPECT_STREQ(L"Tavrin 2.0\u03b2", title);
+    ASSERT_TRUE(tavrin.OpenMenu());
+    tavrin.Down(1);
+    tavrin.Enter();  // the greyed placeholder does nothing
+    tavrin.Escape();
+    EXPECT_TRUE(tavrin.WaitMenuClosed());
+    tavrin.Settle();
+    EXPECT_TRUE(tavrin.Stop());
+    EXPECT_EQ(std::string("\x00\x00", 2), ReadBytes(list));
+    EXPECT_EQ(list, tavrin.GetString("ConfPath"));
+    EXPECT_EQ(1u, tavrin.GetInt("EnableSelectPreview", 9));
+}
+
+TEST_F(EndToEnd, SelectionComesBackAtStartAndChoosingAnItemApplies) {
+    std::string red = Picture("red.bmp", 32, 24, SolidRed);
+    std::string grad = Picture("\x95\xc7\x8e\x86.bmp", 40, 30, Gradient);  // 壁紙.bmp
+    WriteList(list, {{"赤", red, kStyleCentre, true},
+                     {"unused", red, kStyleTile, false},
+                     {"写真", dir.File("photo.JPG"), kStyleStretch, true},
+                     {"赤", grad, kStyleTile, true},
+                     {"グラデーション", grad, kStyleTile, true}});
+    tavrin.SetString("SelectedWallPaper", grad);
+    tavrin.SetInt("ViewStyle", kStyleTile);
+    ASSERT_TRUE(tavrin.Start());
+    EXPECT_EQ(grad, DesktopWallpaper()) << "the last selection comes back at start";
+    EXPECT_EQ("1", DesktopValue(L"TileWallPaper"));
+
+    // From the top: グラデーション, 赤 (the back twin), 写真, 赤.  The second
+    // item shares its name with the front entry, which is the one applied.
+    ASSERT_TRUE(tavrin.OpenMenu());
+    tavrin.Down(2);
+    tavrin.Enter();
+    ASSERT_TRUE(tavrin.WaitMenuClosed());
+    tavrin.Settle();
+    EXPECT_EQ(red, DesktopWallpaper());
+    EXPECT_EQ("0", DesktopValue(L"TileWallPaper"));
+    EXPECT_EQ("0", DesktopValue(L"WallpaperStyle"));
+    EXPECT_FALSE(PathExists(std::string(TAVRIN_BIN_DIR) + "/TVTemp.bmp"));
+    HBITMAP shown = (HBITMAP)LoadImageW(nullptr, W(DesktopWallpaper()).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+    ASSERT_NE(nullptr, shown);
+    EXPECT_EQ(32, BitmapSize(shown).cx);
+    EXPECT_EQ(0xFF0000u, BitmapPixel(shown, 5, 5));
+    DeleteObject(shown);
+
+    // The first item is the entry applied at the top of the menu.
+    ASSERT_TRUE(tavrin.OpenMenu());
+    tavrin.Down(1);
+    tavrin.Enter();
+    ASSERT_TRUE(tavrin.WaitMenuClosed());
+    tavrin.Settle();
+    EXPECT_EQ(grad, DesktopWallpaper());
+    EXPECT_EQ("1", DesktopValue(L"TileWallPaper"));
+
+    SendMessageW(tavrin.tray(), WM_QUERYENDSESSION, 0, 0);
+    EXPECT_EQ(grad, tavrin.GetString("SelectedWallPaper"));
+    EXPECT_EQ(1u, tavrin.GetInt("ViewStyle", 9));
+    EXPECT_TRUE(tavrin.Stop());
+}
+
+TEST_F(EndToEnd, HoverPreviewsInTheCornerAndClosingHides) {
+    std::string pic = Picture("p.bmp", 64, 48, SolidRed);
+    WriteList(list, {{"p", pic, kStyleStretch, true}});
+    ASSERT_TRUE(tavrin.Start());
+    ASSERT_TRUE(tavrin.OpenMenu());
+    tavrin.Down(1);
+    HWND preview = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        preview = tavrin.FindOwnWindow(L"#32770");
+        return preview && IsWindowVisible(preview);
+    }));
+    RECT r, work;
+    GetWindowRect(preview, &r);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(work.left + 10, r.left);
+    EXPECT_EQ(work.bottom - 10, r.bottom);
+    int cx = GetSystemMetrics(SM_CXSCREEN);
+    EXPECT_LE(r.right - r.left, cx / 4);
+    EXPECT_GE(r.right - r.left, cx / 4 - 8) << "the client size of a quarter-screen window";
+    tavrin.Escape();
+    ASSERT_TRUE(tavrin.WaitMenuClosed());
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(preview); }));
+    EXPECT_TRUE(tavrin.Stop());
+}
+
+TEST_F(EndToEnd, HalftoneStretchWritesTheTemporaryBitmapAtScreenSize) {
+    std::string pic = Picture("s.bmp", 50, 40, Gradient);
+    WriteList(list, {{"s", pic, kStyleStretch, true}});
+    tavrin.SetInt("EnableHalfTone", 1);
+    tavrin.SetInt("EnableSelectPreview", 0);
+    ASSERT_TRUE(tavrin.Start());
+    ASSERT_TRUE(tavrin.OpenMenu());
+    tavrin.Down(1);
+    tavrin.Enter();
+    ASSERT_TRUE(tavrin.WaitMenuClosed());
+    tavrin.Settle();
+    std::string wallpaper = DesktopWallpaper();
+    EXPECT_NE(std::string::npos, wallpaper.find("TVTemp.bmp")) << wallpaper;
+    HBITMAP written = (HBITMAP)LoadImageW(nullptr, W(wallpaper).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+    ASSERT_NE(nullptr, written);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), BitmapSize(written).cx);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), BitmapSize(written).cy);
+    DeleteObject(written);
+    EXPECT_EQ("2", DesktopValue(L"WallpaperStyle"));
+    EXPECT_TRUE(tavrin.Stop());
+    DeleteFileW(W(wallpaper).c_str());
+}
+
+TEST_F(EndToEnd, PostChangeCommandStartsOnceWhileItRuns) {
+    std::string pic = Picture("c.bmp", 8, 8, SolidRed);
+    WriteList(list, {{"c", pic, kStyleCentre, true}});
+    std::string folder = dir.File("Cal Tools");
+    CreateDirectoryW(W(folder).c_str(), nullptr);
+    std::string program = folder + "\\waiter.exe";
+    ASSERT_TRUE(CopyFileW(W(std::string(TAVRIN_TEST_BIN_DIR) + "/waiter.exe").c_str(), W(program).c_str(), FALSE));
+    std::string out = dir.File("ran.txt");
+    tavrin.SetString("DeskCalPath", program + " " + out + " 60000");
+    ASSERT_TRUE(tavrin.Start());
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(tavrin.OpenMenu());
+        tavrin.Down(1);
+        tavrin.Enter();
+        ASSERT_TRUE(tavrin.WaitMenuClosed());
+        tavrin.Settle();
+        if (round == 0) {
+            ASSERT_TRUE(WaitFor([&] { return PathExists(out); }));
+            EXPECT_EQ(out + "\n60000\n", ReadBytes(out));
+            DeleteFileW(W(out).c_str());
+        }
+    }
+    Sleep(500);
+    EXPECT_FALSE(PathExists(out)) << "a second command started while the first still ran";
+    EXPECT_TRUE(tavrin.Stop());
+}
+
+TEST_F(EndToEnd, DamagedListIsReportedAndItsBytesSurviveTheRun) {
+    const std::string damaged("\x03\x00\xff\xff\x02\x00\x0e\x00" "CWallPaperData\x01", 23);
+    WriteBytes(list, damaged);
+    ASSERT_TRUE(tavrin.Start());
+    std::string text;
+    ASSERT_TRUE(tavrin.WaitMessageBox(&text));
+    EXPECT_EQ("リストファイル[" + list + "]は壊れています。\nフォーマット異常のため読み込みデータを初期化しました。", text);
+    tavrin.AnswerMessageBox();
+    EXPECT_TRUE(tavrin.Stop());
+    EXPECT_EQ(damaged, ReadBytes(list + ".bak"));
+    EXPECT_EQ(std::string("\x00\x00", 2), ReadBytes(list));
+}

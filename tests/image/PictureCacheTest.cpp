@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include "TestPictures.h"
+#include "TestSupport.h"
+#include "app/AppSettings.h"
+#include "framework/UserMessages.h"
+#include "image/CWallBitmapList.h"
+#include "list/WallPaperList.h"
+
+namespace {
+struct CacheFixture : ::testing::Test {
+    TempDir dir;
+    MemoryProfile profile;
+    std::unique_ptr<AppSettings> settings;
+    WallPaperList list;
+    std::unique_ptr<CWallBitmapList> cache;
+    std::string a, b, c;
+
+    void SetUp() override {
+        settings = std::make_unique<AppSettings>(profile);
+        a = dir.File("a.bmp");
+        b = dir.File("b.bmp");
+        c = dir.File("c.bmp");
+        WriteTestBitmap(a, 8, 4, Gradient);
+        WriteTestBitmap(b, 3, 3, SolidRed);
+        WriteTestBitmap(c, 5, 2, Gradient);
+        cache = std::make_unique<CWallBitmapList>(&list, settings.get());
+    }
+    void List(std::initializer_list<std::string> paths) {
+        list.Clear();
+        for (const std::string& p : paths) list.Append(std::make_unique<CWallPaperData>("n", p, 0));
+    }
+    int Count(const std::string& path) {
+        const CPictureData* p = cache->Find(path);
+        return p ? p->m_nRefCount : 0;
+    }
+};
+}  // namespace
+
+TEST_F(CacheFixture, LoadsCountReferencesAndOneUnloadRemoves) {
+    EXPECT_TRUE(cache->Load(a));
+    EXPECT_TRUE(cache->Load(a));
+    EXPECT_TRUE(cache->Load(a));
+    EXPECT_EQ(1u, cache->count());
+    EXPECT_EQ(3, Count(a));
+    HBITMAP bitmap = cache->GetBitmap(a);
+    ASSERT_NE(nullptr, bitmap);
+    EXPECT_EQ(8, BitmapSize(bitmap).cx);
+    EXPECT_EQ(Gradient(2, 1), BitmapPixel(bitmap, 2, 1));
+    EXPECT_TRUE(cache->Unload(a));
+    EXPECT_EQ(nullptr, cache->GetBitmap(a));
+    EXPECT_FALSE(cache->Unload(a));
+}
+
+TEST_F(CacheFixture, EmptyAndUndecodablePathsCacheNothing) {
+    ScopedMessageRecorder messages;
+    EXPECT_FALSE(cache->Load(""));
+    EXPECT_FALSE(cache->Unload(""));
+    EXPECT_EQ(nullptr, cache->GetBitmap(""));
+    WriteBytes(dir.File("bad.bmp"), "not a picture");
+    EXPECT_FALSE(cache->Load(dir.File("bad.bmp")));
+    EXPECT_FALSE(cache->Load(dir.File("missing.bmp")));
+    EXPECT_EQ(0u, cache->count());
+    EXPECT_TRUE(messages.shown.empty()) << "the bitmap reader fails silently";
+}
+
+TEST_F(CacheFixture, PathsDifferingInCaseAreTwoPictures) {
+    std::string upper = a;
+    for (char& ch : upper) ch = (char)toupper((unsigned char)ch);
+    ASSERT_TRUE(cache->Load(a));
+    ASSERT_TRUE(cache->Load(upper));
+    EXPECT_EQ(2u, cache->count());
+    EXPECT_NE(cache->GetBitmap(a), cache->GetBitmap(upper));
+}
+
+TEST_F(CacheFixture, SynchronizeWithoutPreloadOnlyDrops) {
+    cache->Load(a);
+    cache->Load(b);
+    cache->Load(c);
+    List({a, c, c});
+    cache->Synchronize();
+    EXPECT_EQ(2u, cache->count());
+    EXPECT_EQ(nullptr, cache->GetBitmap(b));
+    EXPECT_EQ(1, Count(a));
+    EXPECT_EQ(1, Count(c));
+}
+
+TEST_F(CacheFixture, SynchronizeWithPreloadLoadsEachListing) {
+    settings->preloadPreviewPics = true;
+    List({a, b, a, dir.File("missing.bmp")});
+    cache->Synchronize();
+    EXPECT_EQ(2, Count(a));
+    EXPECT_EQ(1, Count(b));
+    EXPECT_EQ(2u, cache->count());
+    // Once more: a listed twice gains one reference, b none.
+    cache->Synchronize();
+    EXPECT_EQ(3, Count(a));
+    EXPECT_EQ(1, Count(b));
+}
+
+TEST_F(CacheFixture, ReloadAllDropsWhatNoLongerDecodes) {
+    cache->Load(a);
+    cache->Load(a);
+    cache->Load(b);
+    DeleteFileW(W(b).c_str());
+    cache->ReloadAll();
+    EXPECT_EQ(1u, cache->count());
+    EXPECT_EQ(1, Count(a));
+    EXPECT_EQ(nullptr, cache->GetBitmap(b));
+}
+
+TEST_F(CacheFixture, PictureSizeIsTheBmpFileSize) {
+    // 100 x 10 at 24 bits: rows of 300 bytes; at 8 bits: rows of 100 bytes and a palette.
+    struct { WORD bits; int32_t size; } cases[] = {{24, 3054}, {8, 2078}, {1, 16 * 10 + 54 + 8}, {4, 52 * 10 + 54 + 64}};
+    for (auto& c : cases) {
+        std::vector<char> info(sizeof(BITMAPINFOHEADER) + 256 * 4, 0);
+        auto* h = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
+        h->biSize = sizeof(*h);
+        h->biWidth = 100;
+        h->biHeight = 10;
+        h->biPlanes = 1;
+        h->biBitCount = c.bits;
+        void* bits = nullptr;
+        HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(h), DIB_RGB_COLORS, &bits, nullptr, 0);
+        ASSERT_NE(nullptr, bitmap);
+        EXPECT_EQ(c.size, CWallBitmapList::PictureSize(bitmap)) << c.bits;
+        DeleteObject(bitmap);
+    }
+    EXPECT_EQ(-1, CWallBitmapList::PictureSize(nullptr));
+    cache->Load(a);
+    EXPECT_EQ(CWallBitmapList::PictureSize(cache->GetBitmap(a)), cache->Find(a)->m_nSize);
+}
+
+TEST_F(CacheFixture, CacheFileOperationsStoreNothing) {
+    cache->Load(a);
+    EXPECT_FALSE(cache->SaveCacheFile());
+    EXPECT_FALSE(cache->LoadCacheFile());
+    cache->UnloadAll();
+    EXPECT_EQ(0u, cache->count());
+}

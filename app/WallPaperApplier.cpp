@@ -83,12 +83,20 @@ bool BuildBitmapFileImage(HDC dc, HBITMAP bitmap, std::string* image) {
 bool WallPaperApplier::WriteWallpaperBitmap(HBITMAP picture, const std::string& path, bool scaleToScreen) {
     if (!picture) return false;
     WindowDC desktop(GetDesktopWindow());
+    BITMAP info = {};
+    if (!desktop || !GetObjectW(picture, sizeof(info), &info)) return false;
+    std::string image;
+    DWORD error = 0;
+
+    // A picture already in the screen's colour format is written as it is:
+    // copying it into a bitmap of the same size and format changes nothing.
+    int screenBits = GetDeviceCaps(desktop.get(), BITSPIXEL) * GetDeviceCaps(desktop.get(), PLANES);
+    if (!scaleToScreen && info.bmBitsPixel * info.bmPlanes == screenBits)
+        return BuildBitmapFileImage(desktop.get(), picture, &image) && ReplaceFileContents(path, image, &error);
+
     UniqueMemoryDC source(CreateCompatibleDC(desktop.get()));
     UniqueMemoryDC target(CreateCompatibleDC(desktop.get()));
-    BITMAP info = {};
-    if (!desktop || !source || !target || !GetObjectW(picture, sizeof(info), &info)) return false;
-    ScopedSelect selectPicture(source.get(), picture);
-
+    if (!source || !target) return false;
     int width = info.bmWidth, height = info.bmHeight;
     if (scaleToScreen) {
         if (m_context.settings().enableHalfTone) {
@@ -101,20 +109,25 @@ bool WallPaperApplier::WriteWallpaperBitmap(HBITMAP picture, const std::string& 
     // The screen's colour depth, as the desktop will show it.
     UniqueBitmap scaled(CreateCompatibleBitmap(desktop.get(), width, height));
     if (!scaled) return false;
-    std::string image;
     {
+        ScopedSelect selectPicture(source.get(), picture);
         ScopedSelect selectTarget(target.get(), scaled.get());
         if (!StretchBlt(target.get(), 0, 0, width, height, source.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY))
             return false;
     }
     // GetDIBits wants the bitmap out of every context.
-    if (!BuildBitmapFileImage(desktop.get(), scaled.get(), &image)) return false;
-    DWORD error = 0;
-    return WriteFileAtomically(path, image, &error);
+    return BuildBitmapFileImage(desktop.get(), scaled.get(), &image) && ReplaceFileContents(path, image, &error);
 }
 
 std::string WallPaperApplier::TemporaryWallpaperPath() {
     const std::string& programDirectory = m_context.settings().programDirectory;
+    if (!m_temporaryPath.empty() && m_checkedFolder == programDirectory) return m_temporaryPath;
+    m_checkedFolder = programDirectory;
+    m_temporaryPath = TemporaryPathFor(programDirectory);
+    return m_temporaryPath;
+}
+
+std::string WallPaperApplier::TemporaryPathFor(const std::string& programDirectory) {
     if (!programDirectory.empty() && FolderIsWritable(programDirectory)) return programDirectory + kTempFileName;
     wchar_t appData[MAX_PATH];
     if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, appData))) {

@@ -35,5 +35,9 @@ public:
     static constexpr const char* kTempFileName = "TVTemp.bmp";
 
 private:
+    static std::string TemporaryPathFor(const std::string& programDirectory);
+
     AppContext& m_context;
+    // The folder last found writable, so the test is not made at every change.
+    std::string m_checkedFolder, m_temporaryPath;
 };

@@ -65,8 +65,13 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, DWOR
                                error);
 }
 
+bool ReplaceFileContents(const std::string& path, const std::string& bytes, DWORD* error) {
+    return WriteFileAtomically(path, [&](const FileChunkWriter& write) { return write(bytes.data(), bytes.size()); },
+                               error, false);
+}
+
 bool WriteFileAtomically(const std::string& path, const std::function<bool(const FileChunkWriter& write)>& produce,
-                         DWORD* error) {
+                         DWORD* error, bool flush) {
     *error = ERROR_SUCCESS;
     std::wstring target = ToWide(path);
     // A read-only file is the user's wish not to have it changed (Windows
@@ -88,11 +93,11 @@ bool WriteFileAtomically(const std::string& path, const std::function<bool(const
         UniqueFile file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) {
             FileChunkWriter write = [&](const char* data, size_t size) { return WriteAll(file.get(), data, size); };
-            written = produce(write) && FlushFileBuffers(file.get());
+            written = produce(write) && (!flush || FlushFileBuffers(file.get()));
         }
         if (!written) *error = GetLastError();
     }
-    if (written && MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (written && MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | (flush ? MOVEFILE_WRITE_THROUGH : 0)))
         return true;
     if (written) *error = GetLastError();
     if (*error == ERROR_SUCCESS) *error = ERROR_WRITE_FAULT;

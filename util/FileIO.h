@@ -23,11 +23,14 @@ FileReadStatus ReadWholeFile(const std::string& path, std::string* bytes);
 // half-written file.  On failure the old file is untouched and `error` holds
 // the system's code.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, DWORD* error);
+// The same without waiting for the disk: for files that can be made again
+// (the wallpaper bitmap); readers still never see a half-written file.
+bool ReplaceFileContents(const std::string& path, const std::string& bytes, DWORD* error);
 // The same, with the bytes produced piece by piece: `produce` calls `write`
 // for each piece and returns false (as `write` does) when anything failed.
 using FileChunkWriter = std::function<bool(const char* data, size_t size)>;
 bool WriteFileAtomically(const std::string& path, const std::function<bool(const FileChunkWriter& write)>& produce,
-                         DWORD* error);
+                         DWORD* error, bool flush = true);
 
 bool FileExists(const std::string& path);
 // The folder part of a path, with its trailing backslash ("" when none).

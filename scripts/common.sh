@@ -96,8 +96,31 @@ ensure_prefix() {   # ensure_prefix PREFIX_NAME LANG
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       echo "Creating Wine prefix $WINEPREFIX ($2)"
       wineboot -i >/dev/null 2>&1
+      japanese_fonts
       wineserver -w
     fi )
+}
+
+# A code-page-1252 system has no Japanese UI font: link the UI fonts to the
+# IPA Gothic font (Latin glyphs stay the originals') and stand it in for the
+# Japanese font names dialogs ask for.
+japanese_fonts() {
+  local reg="$WINEPREFIX/drive_c/tavrin-fonts.reg" link='"ipag.ttf,IPAGothic"'
+  {
+    echo 'Windows Registry Editor Version 5.00'
+    echo
+    echo '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink]'
+    for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "Segoe UI"; do
+      echo "\"$face\"=hex(7):$(printf '%s' "ipag.ttf,IPAGothic" | iconv -t UTF-16LE | od -An -tx1 | tr -s ' \n' ',' | sed 's/^,//; s/,$//'),00,00,00,00"
+    done
+    echo
+    echo '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]'
+    for face in "ＭＳ Ｐゴシック" "ＭＳ ゴシック" "MS UI Gothic" "MS PGothic" "MS Gothic"; do
+      echo "\"$face\"=\"IPAGothic\""
+    done
+  } | iconv -f UTF-8 -t UTF-16 > "$reg"
+  wine regedit /S 'C:\tavrin-fonts.reg' >/dev/null 2>&1
+  rm -f "$reg"
 }
 
 ensure_display() {

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "app/ChangeEffectWindow.h"
 #include "framework/Handles.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
@@ -143,6 +144,12 @@ bool WallPaperApplier::Apply(const CWallPaperData& entry) {
     CWallBitmapList& cache = m_context.cache();
     settings.selectedWallPaper = entry.m_strPath;
     settings.viewStyle = entry.m_nStyle;
+
+    // The effect captures the screen now, before the wallpaper changes under it.
+    if (settings.changingEffect && cache.Load(entry.m_strPath)) {
+        // The window owns itself from here on, whether or not it could open.
+        (new ChangeEffectWindow(cache.GetBitmap(entry.m_strPath), entry.m_nStyle, settings.enableHalfTone))->Create();
+    }
 
     std::string wallpaperFile = entry.m_strPath;
     if (settings.enableHalfTone || settings.enableSPI) {

@@ -2,19 +2,10 @@
 
 #include "framework/TextBridge.h"
 
-#include <malloc.h>
-
 namespace {
 Application* g_current = nullptr;
 }
 
-void UseLowFragmentationHeaps() {
-    ULONG lowFragmentation = 2;
-    HeapSetInformation(reinterpret_cast<HANDLE>(_get_heap_handle()), HeapCompatibilityInformation,
-                       &lowFragmentation, sizeof(lowFragmentation));
-    HeapSetInformation(GetProcessHeap(), HeapCompatibilityInformation, &lowFragmentation,
-                       sizeof(lowFragmentation));
-}
 
 Application::Application() { g_current = this; }
 
@@ -32,7 +23,6 @@ void Application::SetRegistryKey(const std::string& company, const std::string& 
 }
 
 int Application::Run() {
-    UseLowFragmentationHeaps();
     if (!InitInstance()) return 1;
     MSG msg;
     int rc;

@@ -8,11 +8,6 @@
 
 #include "framework/Profile.h"
 
-// Asks for the low-fragmentation heap for the C runtime's and the process's
-// heaps.  Windows uses it by default; Wine needs to be asked, and the list
-// of many small entries loads far faster with it.
-void UseLowFragmentationHeaps();
-
 class Application {
 public:
     Application();

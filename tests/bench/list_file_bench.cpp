@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <string>
 
-#include "framework/Application.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
 #include "list/WallPaperList.h"
@@ -38,7 +37,6 @@ std::string RawRead(const std::wstring& path) {
 }  // namespace
 
 int main() {
-    UseLowFragmentationHeaps();  // as the program does at start
     const int kEntries = 100000, kRounds = 7;
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);

@@ -13,7 +13,6 @@
 
 #include "app/TrayWindow.h"
 #include "app/WallPaperApplier.h"
-#include "framework/Application.h"
 #include "framework/Handles.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
@@ -64,7 +63,6 @@ void WriteBmp(const std::string& path, int w, int h) {
 }  // namespace
 
 int main() {
-    UseLowFragmentationHeaps();
     RecordingMessageSink quiet;
     SetMessageSink(&quiet);
     wchar_t tempW[MAX_PATH];

@@ -67,6 +67,8 @@ TEST_F(EndToEnd, SelectionComesBackAtStartAndChoosingAnItemApplies) {
                      {"グラデーション", grad, kStyleTile, true}});
     tavrin.SetString("SelectedWallPaper", grad);
     tavrin.SetInt("ViewStyle", kStyleTile);
+    const std::string temp = std::string(TAVRIN_BIN_DIR) + "/TVTemp.bmp";
+    DeleteFileW(W(temp).c_str());
     ASSERT_TRUE(tavrin.Start());
     EXPECT_EQ(grad, DesktopWallpaper()) << "the last selection comes back at start";
     EXPECT_EQ("1", DesktopValue(L"TileWallPaper"));
@@ -81,7 +83,7 @@ TEST_F(EndToEnd, SelectionComesBackAtStartAndChoosingAnItemApplies) {
     EXPECT_EQ(red, DesktopWallpaper());
     EXPECT_EQ("0", DesktopValue(L"TileWallPaper"));
     EXPECT_EQ("0", DesktopValue(L"WallpaperStyle"));
-    EXPECT_FALSE(PathExists(std::string(TAVRIN_BIN_DIR) + "/TVTemp.bmp"));
+    EXPECT_FALSE(PathExists(temp));
     HBITMAP shown = (HBITMAP)LoadImageW(nullptr, W(DesktopWallpaper()).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
     ASSERT_NE(nullptr, shown);
     EXPECT_EQ(32, BitmapSize(shown).cx);
@@ -232,4 +234,28 @@ TEST_F(EndToEnd, OnAScaledDisplayTheWallpaperHasTheScreensPhysicalSize) {
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), BitmapSize(written).cx);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), BitmapSize(written).cy);
     DeleteObject(written);
+}
+
+TEST_F(EndToEnd, ChoosingWithTheEffectOnShowsItAndItGoesAwayByItself) {
+    std::string pic = Picture("effect.bmp", 64, 48, SolidRed);
+    WriteList(list, {{"e", pic, kStyleTile, true}});
+    tavrin.SetInt("ChangingEffect", 1);
+    ASSERT_TRUE(tavrin.Start());
+    ASSERT_TRUE(tavrin.OpenMenu());
+    tavrin.Down(1);
+    tavrin.Enter();
+    HWND effect = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        effect = tavrin.FindOwnWindow(L"TavrinWallChangeEffect", L"Tavrin WallChangeEffectingWnd");
+        return effect != nullptr;
+    }, 5000)) << "the effect window did not show";
+    RECT r, work;
+    GetWindowRect(effect, &r);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(work.right - work.left, r.right - r.left);
+    EXPECT_EQ(work.bottom - work.top, r.bottom - r.top);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(effect); }, 20000)) << "the effect window stayed";
+    EXPECT_EQ(pic, DesktopWallpaper());
+    EXPECT_EQ("1", DesktopValue(L"TileWallPaper"));
+    EXPECT_TRUE(tavrin.Stop());
 }

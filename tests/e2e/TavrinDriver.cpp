@@ -89,10 +89,13 @@ bool TavrinDriver::Start() {
     si.cb = sizeof(si);
     std::wstring line = L"\"" + exe + L"\"";
     if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi)) return false;
-    return WaitFor([&] {
+    bool found = WaitFor([&] {
         m_tray = FindOwnWindow(L"TavrinTrayWindow");
         return m_tray != nullptr || WaitForSingleObject(m_pi.hProcess, 0) == WAIT_OBJECT_0;
     }, 15000) && m_tray;
+    // The window is there from the start of its creation; wait for the rest of it.
+    if (found) Settle();
+    return found;
 }
 
 HWND TavrinDriver::FindOwnWindow(const wchar_t* className, const wchar_t* title) {

@@ -259,3 +259,88 @@ TEST_F(EndToEnd, ChoosingWithTheEffectOnShowsItAndItGoesAwayByItself) {
     EXPECT_EQ("1", DesktopValue(L"TileWallPaper"));
     EXPECT_TRUE(tavrin.Stop());
 }
+
+namespace {
+// A binary Netpbm picture (P6) whose pixel (x, y) is colour(x, y).
+std::string Ppm(int w, int h, uint32_t (*colour)(int, int)) {
+    std::string b = "P6\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint32_t c = colour(x, y);
+            b.push_back(char(c >> 16));
+            b.push_back(char((c >> 8) & 0xFF));
+            b.push_back(char(c & 0xFF));
+        }
+    return b;
+}
+
+// A tar archive holding one member.
+std::string Tar(const std::string& name, const std::string& data) {
+    std::string header(512, '\0');
+    header.replace(0, name.size(), name);
+    auto octal = [&](size_t at, size_t width, size_t value) {
+        char buf[32];
+        std::snprintf(buf, sizeof(buf), "%0*zo", int(width - 1), value);
+        header.replace(at, width - 1, buf);
+    };
+    octal(100, 8, 0644);
+    octal(108, 8, 0);
+    octal(116, 8, 0);
+    octal(124, 12, data.size());
+    octal(136, 12, 1700000000);
+    header[156] = '0';
+    header.replace(257, 5, "ustar");
+    header.replace(148, 8, "        ");
+    size_t sum = 0;
+    for (unsigned char c : header) sum += c;
+    char buf[16];
+    std::snprintf(buf, sizeof(buf), "%06zo", sum);
+    header.replace(148, 7, std::string(buf, 6) + '\0');
+    std::string out = header + data;
+    out.resize((out.size() + 511) / 512 * 512, '\0');
+    return out + std::string(1024, '\0');
+}
+}  // namespace
+
+TEST_F(EndToEnd, WithPlugInsTheTemporaryBitmapHoldsTheDecodedPicture) {
+    std::string spi = dir.File("spi");
+    CreateDirectoryW(W(spi).c_str(), nullptr);
+    for (const char* name : {"pnm.spi", "tar.spi"})
+        ASSERT_TRUE(CopyFileW(W(std::string(TAVRIN_TEST_BIN_DIR) + "/spi/" + name).c_str(),
+                              W(spi + "\\" + name).c_str(), FALSE));
+    std::string ppm = dir.File("picture.ppm");
+    WriteBytes(ppm, Ppm(48, 36, Gradient));
+    std::string tar = dir.File("pictures.tar");
+    WriteBytes(tar, Tar("inside.ppm", Ppm(20, 10, SolidRed)));
+    WriteList(list, {{"archived", tar + "|inside.ppm", kStyleCentre, true}, {"ppm", ppm, kStyleTile, true}});
+    tavrin.SetInt("EnableSPI", 1);
+    tavrin.SetString("SPIPath", spi);
+    tavrin.SetInt("EnableSelectPreview", 0);
+    const std::string temp = std::string(TAVRIN_BIN_DIR) + "/TVTemp.bmp";
+    ASSERT_TRUE(tavrin.Start());
+
+    struct { int down; int w, h; uint32_t (*colour)(int, int); const char* tile; } cases[] = {
+        {1, 48, 36, Gradient, "1"},   // the top item: the ppm file
+        {2, 20, 10, SolidRed, "0"},   // the picture inside the archive
+    };
+    for (auto& c : cases) {
+        ASSERT_TRUE(tavrin.OpenMenu());
+        tavrin.Down(c.down);
+        tavrin.Enter();
+        ASSERT_TRUE(tavrin.WaitMenuClosed());
+        tavrin.Settle();
+        std::string wallpaper = DesktopWallpaper();
+        EXPECT_NE(std::string::npos, wallpaper.find("TVTemp.bmp")) << wallpaper;
+        EXPECT_EQ(c.tile, DesktopValue(L"TileWallPaper"));
+        HBITMAP written = (HBITMAP)LoadImageW(nullptr, W(wallpaper).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+        ASSERT_NE(nullptr, written) << wallpaper;
+        EXPECT_EQ(c.w, BitmapSize(written).cx);
+        EXPECT_EQ(c.h, BitmapSize(written).cy);
+        for (int y = 0; y < c.h; y += 3)
+            for (int x = 0; x < c.w; x += 5) ASSERT_EQ(c.colour(x, y), BitmapPixel(written, x, y)) << x << "," << y;
+        DeleteObject(written);
+    }
+    std::string text;
+    EXPECT_FALSE(tavrin.WaitMessageBox(&text, 300)) << text;
+    EXPECT_TRUE(tavrin.Stop());
+}

@@ -4,7 +4,7 @@
 # itself always exits 0, so the verdict comes from the program's XML report.
 set -u
 program=$1; shift
-source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
 wine_env wineprefix C.UTF-8
 report=$(mktemp --suffix=.xml)
 rm -f "$report"
@@ -15,5 +15,5 @@ tests=$(echo "$summary" | sed -n 's/.* tests="\([0-9]*\)".*/\1/p')
 failures=$(echo "$summary" | sed -n 's/.* failures="\([0-9]*\)".*/\1/p')
 errors=$(echo "$summary" | sed -n 's/.* errors="\([0-9]*\)".*/\1/p')
 rm -f "$report"
-echo "end-to-end: ${tests:-0} tests, ${failures:-?} failures, ${errors:-?} errors"
+echo "$(basename "$program"): ${tests:-0} tests, ${failures:-?} failures, ${errors:-?} errors"
 [ "${tests:-0}" -gt 0 ] && [ "${failures:-1}" = 0 ] && [ "${errors:-1}" = 0 ]

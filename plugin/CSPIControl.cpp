@@ -1,0 +1,175 @@
+#include "plugin/CSPIControl.h"
+
+#include <vector>
+
+#include "framework/Handles.h"
+#include "framework/TextBridge.h"
+#include "framework/UserMessages.h"
+#include "plugin/ArchiveMemberPath.h"
+#include "plugin/SusieBlocks.h"
+#include "plugin/SusieErrors.h"
+#include "util/ExtensionFilter.h"
+#include "util/PathPieces.h"
+
+namespace {
+constexpr const char* kDisabledListName = "DisableSPIs";
+}  // namespace
+
+CSPIControl::CSPIControl(AppSettings* settings) : m_settings(settings) {
+    ReloadFromSettings();
+    LoadDisabledList();
+}
+
+CSPIControl::~CSPIControl() {
+    SaveDisabledList();
+    for (CSPIPlugin& plugin : m_plugins) plugin.UnloadPlugin();
+}
+
+bool CSPIControl::ReloadFromSettings() {
+    if (!PluginsOn()) {
+        m_pluginDirectory.clear();
+        return false;
+    }
+    m_pluginDirectory = m_settings->spiPath;
+    return LoadPlugins(m_pluginDirectory) > 0;
+}
+
+bool CSPIControl::LoadDisabledList() {
+    if (!m_settings) return false;
+    std::string stored = m_settings->profile().GetString(AppSettings::kSection, kDisabledListName, "");
+    if (stored.empty()) return true;
+    // Split character by character: the second byte of a double-byte
+    // character may be 0x5C, the backslash.
+    std::vector<std::string> names;
+    std::string piece;
+    for (size_t i = 0; i <= stored.size(); ++i) {
+        unsigned char c = i < stored.size() ? stored[i] : '\\';
+        if (i < stored.size() && IsCp932LeadByte(c) && i + 1 < stored.size()) {
+            piece.push_back(stored[i]);
+            piece.push_back(stored[++i]);
+        } else if (c == '\\') {
+            if (!piece.empty()) names.push_back(LowerCp932(piece));
+            piece.clear();
+        } else {
+            piece.push_back(static_cast<char>(c));
+        }
+    }
+    for (CSPIPlugin& plugin : m_plugins) {
+        std::string lower = LowerCp932(plugin.fileName);
+        for (const std::string& name : names) {
+            if (name == lower) plugin.enabled = 0;
+        }
+    }
+    return true;
+}
+
+bool CSPIControl::SaveDisabledList() {
+    if (!m_settings) return false;
+    // A host that never held a plug-in knows nothing about them: the user's
+    // stored list stays as it is.
+    if (m_plugins.empty()) return true;
+    std::string text;
+    for (const CSPIPlugin& plugin : m_plugins) {
+        if (!plugin.enabled) text += plugin.fileName + "\\";
+    }
+    while (!text.empty() && text.back() == '\\') text.pop_back();
+    return m_settings->profile().WriteString(AppSettings::kSection, kDisabledListName, LowerCp932(text));
+}
+
+const std::string& CSPIControl::GetOpenFilter(bool withArchives) {
+    if (!PluginsOn()) {
+        m_openFilter = "画像ファイル(*.bmp)|*.bmp|All Files(*.*)|*.*||";
+    } else {
+        m_openFilter = GetFileFilter(withArchives);
+    }
+    return m_openFilter;
+}
+
+const std::string& CSPIControl::GetImagePatterns() {
+    m_imagePatterns.clear();
+    if (!PluginsOn()) {
+        m_imagePatterns = "*.bmp";
+        return m_imagePatterns;
+    }
+    if (CountSupportEntries() == 0) return m_imagePatterns;
+    std::vector<std::string> seen;
+    std::string text;
+    for (int i = 0; i < GetPluginCount(); ++i) {
+        if (!IsUsable(i, kSpiImage)) continue;
+        std::string type, pattern;
+        for (int n = 0; n < 1024 && m_plugins[i].GetSupportEntry(n, &type, &pattern); ++n) {
+            std::string lower = LowerCp932(pattern);
+            bool repeated = false;
+            for (const std::string& s : seen) repeated = repeated || s == lower;
+            if (repeated) continue;
+            seen.push_back(lower);
+            text += pattern + " ";
+        }
+    }
+    for (char& c : text) {
+        if (c == ';') c = ' ';
+    }
+    m_imagePatterns = std::move(text);
+    return m_imagePatterns;
+}
+
+bool CSPIControl::IsArchiveFile(const std::string& name) {
+    if (!PluginsOn() || CountSupportEntries() == 0) return false;
+    std::string patterns;
+    for (int i = 0; i < GetPluginCount(); ++i) {
+        if (!IsUsable(i, kSpiArchive)) continue;
+        std::string type, pattern;
+        for (int n = 0; n < 1024 && m_plugins[i].GetSupportEntry(n, &type, &pattern); ++n) patterns += pattern + ";";
+    }
+    if (patterns.empty()) return false;
+    return MatchesExtensionFilter(name, patterns, ";");
+}
+
+void CSPIControl::ReportLoadError(int code) {
+    const char* text = GetErrorText(code);
+    ShowAppMessage("CSPIControl::LoadPicture occured error! (" + std::to_string(code) + ") " +
+                       std::string(text ? text : ""),
+                   MB_OK | MB_ICONSTOP);
+}
+
+HBITMAP CSPIControl::LoadPicture(const std::string& path) {
+    if (!PluginsOn()) {
+        if (path.empty()) return nullptr;
+        return static_cast<HBITMAP>(
+            LoadImageW(GetModuleHandleW(nullptr), ToWide(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    }
+    ArchiveMemberPath parts = SplitArchiveMemberPath(path);
+    HLOCAL info = nullptr, bits = nullptr;
+    if (IsArchiveFile(ExtensionOf(parts.archive))) {
+        if (parts.member.empty()) return nullptr;
+        HLOCAL member = nullptr;
+        int code = ExtractFile(parts.archive, parts.member, &member);
+        UniqueLocal memberBlock(member);
+        if (code != SusieResult::kSuccess) {
+            ReportLoadError(code);
+            return nullptr;
+        }
+        code = DecodeMemory(parts.member, memberBlock.get(), &info, &bits);
+        if (code != SusieResult::kSuccess) return nullptr;
+    } else {
+        int code = DecodeFile(path, &info, &bits);
+        if (code != SusieResult::kSuccess) {
+            ReportLoadError(code);
+            return nullptr;
+        }
+    }
+    UniqueLocal infoBlock(info), bitsBlock(bits);
+    return MakeBitmapFromBlocks(infoBlock.get(), bitsBlock.get());
+}
+
+HBITMAP MakeBitmapFromBlocks(HLOCAL info, HLOCAL bits) {
+    LocalLockGuard infoLock(info);
+    LocalLockGuard bitsLock(bits);
+    if (!infoLock.data() || !bitsLock.data()) return nullptr;
+    DibLayout layout;
+    if (CheckDibBlocks(infoLock.data(), infoLock.size(), bitsLock.size(), &layout) != DibCheck::Ok) return nullptr;
+    const BITMAPINFO* checked = reinterpret_cast<const BITMAPINFO*>(layout.info.data());
+    WindowDC screen(nullptr);
+    if (!screen) return nullptr;
+    return CreateDIBitmap(screen.get(), &checked->bmiHeader, CBM_INIT, bitsLock.data(), checked, DIB_RGB_COLORS);
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The program's one plug-in host: the plug-in list of CSPISupport tied to
+// the settings (whether plug-ins are on, where they live), the user's
+// disabled list in the profile, and picture loading for the picture cache.
+#include <windows.h>
+
+#include <string>
+
+#include "app/AppSettings.h"
+#include "plugin/CSPISupport.h"
+
+class CSPIControl : public CSPISupport {
+public:
+    // Builds an empty host, scans the plug-in directory when plug-ins are on
+    // and applies the stored disabled list.
+    explicit CSPIControl(AppSettings* settings);
+    // Stores the disabled list, then unloads every plug-in in index order.
+    ~CSPIControl() override;
+
+    // True when plug-ins are on and the scan of SPIPath added at least one.
+    bool ReloadFromSettings();
+    // Applies "DisableSPIs" to the plug-ins held now.
+    bool LoadDisabledList();
+    // Writes "DisableSPIs"; whether the profile took it.
+    bool SaveDisabledList();
+
+    // Texts valid until the next call of the same operation.
+    const std::string& GetOpenFilter(bool withArchives);
+    const std::string& GetImagePatterns();
+    // Whether a file name, or a bare extension such as ".lzh", names an archive
+    // an enabled archive plug-in lists.
+    bool IsArchiveFile(const std::string& name);
+
+    // Decodes a picture file or archive member path ("archive|member").  The
+    // caller owns the bitmap; null when there is none.
+    HBITMAP LoadPicture(const std::string& path);
+
+    const std::string& pluginDirectory() const { return m_pluginDirectory; }
+
+private:
+    bool PluginsOn() const { return m_settings && m_settings->enableSPI; }
+    void ReportLoadError(int code);
+
+    std::string m_pluginDirectory;
+    AppSettings* m_settings;
+    std::string m_openFilter;
+    std::string m_imagePatterns;
+};
+
+// Makes a bitmap in the display's format from a decoder's two blocks, after
+// checking them against their sizes; null when they do not fit or the system
+// cannot make it.  The blocks stay the caller's.
+HBITMAP MakeBitmapFromBlocks(HLOCAL info, HLOCAL bits);

@@ -1,0 +1,371 @@
+#include "plugin/CSPISupport.h"
+
+#include <cstring>
+#include <utility>
+
+#include "framework/Handles.h"
+#include "framework/TextBridge.h"
+#include "framework/UserMessages.h"
+#include "plugin/PluginText.h"
+#include "plugin/SusieBlocks.h"
+#include "plugin/SusieErrors.h"
+#include "util/PathPieces.h"
+
+namespace {
+constexpr DWORD kHeadBytes = 2048;
+// A plug-in answering every information number must not hang the host.
+constexpr int kMaxSupportEntries = 1024;
+
+// The first 2048 bytes of a file in a zeroed 2049-byte buffer.
+bool ReadHead(const std::string& path, std::vector<char>* head) {
+    UniqueFile file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    head->assign(kHeadBytes + 1, '\0');
+    DWORD got = 0;
+    return ReadFile(file.get(), head->data(), kHeadBytes, &got, nullptr) != FALSE;
+}
+
+DWORD HeadArgument(const void* head) { return static_cast<DWORD>(reinterpret_cast<uintptr_t>(head)); }
+
+bool EndsWithBackslash(const std::string& text) {
+    bool last = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = text[i];
+        if (IsCp932LeadByte(c) && i + 1 < text.size()) {
+            ++i;
+            last = false;
+        } else {
+            last = c == '\\';
+        }
+    }
+    return last;
+}
+
+// Whether a decoder's two blocks are real, distinct blocks whose contents
+// fit their sizes.
+bool DecodedBlocksFit(HLOCAL info, HLOCAL bits) {
+    if (!info || !bits || info == bits) return false;
+    LocalLockGuard infoLock(info);
+    LocalLockGuard bitsLock(bits);
+    if (!infoLock.data() || !bitsLock.data()) return false;
+    DibLayout layout;
+    return CheckDibBlocks(infoLock.data(), infoLock.size(), bitsLock.size(), &layout) == DibCheck::Ok;
+}
+
+// Frees what a decoder handed back, as far as it is a block at all.
+void FreeDecodedBlocks(HLOCAL info, HLOCAL bits) {
+    auto freeBlock = [](HLOCAL block) {
+        if (!block) return;
+        bool isBlock = false;
+        {
+            LocalLockGuard probe(block);
+            isBlock = probe.data() != nullptr;
+        }
+        if (isBlock) LocalFree(block);  // anything else is not ours to free
+    };
+    freeBlock(info);
+    if (bits != info) freeBlock(bits);
+}
+}  // namespace
+
+CSPISupport::CSPISupport() = default;
+
+CSPISupport::~CSPISupport() = default;
+
+int __stdcall CSPISupport::DefaultProgress(int, int, long) { return 0; }
+
+int CSPISupport::OnPluginLoaded(const std::string&, const char*, int) { return 1; }
+
+bool CSPISupport::IsUsable(int index, uint8_t type) const {
+    if (index < 0 || index >= GetPluginCount()) return false;
+    const CSPIPlugin& p = m_plugins[index];
+    return p.enabled && (p.typeFlags & type) != 0;
+}
+
+int CSPISupport::LoadPlugins(const std::string& directory) {
+    std::string folder = directory;
+    if (!(folder.size() <= 1 || EndsWithBackslash(folder))) folder += '\\';
+    std::wstring wideFolder = ToWide(folder);
+    WIN32_FIND_DATAW found;
+    UniqueFind search(FindFirstFileW((wideFolder + L"*.spi").c_str(), &found));
+    if (!search) return 0;
+
+    const size_t heldBefore = m_plugins.size();
+    m_plugins.reserve(m_plugins.size() + 10);
+    m_plugins.emplace_back();  // the spare record each file is tried in
+    int added = 0;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        std::string path = PathToCp932(wideFolder + found.cFileName);
+        if (path.empty()) continue;
+        bool seen = false;
+        for (const std::string& p : loadedPaths) seen = seen || p == path;
+        if (seen) continue;
+
+        CSPIPlugin& spare = m_plugins.back();
+        if (!spare.LoadPlugin(path)) continue;
+        loadedPaths.push_back(path);
+        uint8_t type = spare.typeFlags & typeMask;
+        if (type == 0 || type == kSpiMultiple) {
+            spare.UnloadPlugin();
+            continue;
+        }
+        std::string lowerName = LowerCp932(spare.fileName);
+        bool sameName = false;
+        for (size_t i = 0; i < heldBefore && !sameName; ++i) sameName = LowerCp932(m_plugins[i].fileName) == lowerName;
+        if (sameName) {
+            spare.UnloadPlugin();
+            continue;
+        }
+        int index = static_cast<int>(m_plugins.size()) - 1;
+        m_plugins.emplace_back();
+        ++added;
+        OnPluginLoaded(m_plugins[index].fileName, m_plugins[index].apiVersion, index);
+    } while (FindNextFileW(search.get(), &found));
+
+    m_plugins.pop_back();
+    m_plugins.shrink_to_fit();
+    return added;
+}
+
+int CSPISupport::CountSupportEntries() {
+    int total = 0;
+    for (CSPIPlugin& p : m_plugins) {
+        if (!p.enabled) continue;
+        for (int n = 0; n < kMaxSupportEntries && p.GetSupportEntry(n, nullptr, nullptr); ++n) ++total;
+    }
+    return total;
+}
+
+const std::string& CSPISupport::GetFileFilter(bool withArchives) {
+    if (CountSupportEntries() == 0) {
+        m_fileFilter = "All Files(*.*)|*.*|";
+        return m_fileFilter;
+    }
+    struct Entry { std::string type, pattern; };
+    std::vector<std::vector<Entry>> entries(m_plugins.size());
+    for (size_t i = 0; i < m_plugins.size(); ++i) {
+        if (!m_plugins[i].enabled) continue;
+        Entry e;
+        for (int n = 0; n < kMaxSupportEntries && m_plugins[i].GetSupportEntry(n, &e.type, &e.pattern); ++n)
+            entries[i].push_back(e);
+    }
+    auto joinPatterns = [&](uint8_t type) {
+        std::string joined;
+        for (size_t i = 0; i < m_plugins.size(); ++i) {
+            if (!(m_plugins[i].typeFlags & type)) continue;
+            for (const Entry& e : entries[i]) {
+                if (!joined.empty()) joined += ';';
+                joined += e.pattern;
+            }
+        }
+        return joined;
+    };
+    std::string text = "All Images|" + joinPatterns(kSpiImage);
+    if (withArchives) text += "|All Archives|" + joinPatterns(kSpiArchive);
+    text += "|";
+    for (size_t i = 0; i < m_plugins.size(); ++i) {
+        if ((m_plugins[i].typeFlags & kSpiArchive) && !withArchives) continue;
+        for (const Entry& e : entries[i]) text += e.type + " (" + e.pattern + ")|" + e.pattern + "|";
+    }
+    text += "All Files(*.*)|*.*|";
+    m_fileFilter = std::move(text);
+    return m_fileFilter;
+}
+
+bool CSPISupport::IsEnabled(int index) const {
+    return index >= 0 && index < GetPluginCount() && m_plugins[index].enabled != 0;
+}
+
+void CSPISupport::SetEnabled(int index, bool enabled) {
+    if (index >= 0 && index < GetPluginCount()) m_plugins[index].enabled = enabled ? 1 : 0;
+}
+
+uint8_t CSPISupport::GetTypeFlags(int index) const {
+    return index >= 0 && index < GetPluginCount() ? m_plugins[index].typeFlags : 0;
+}
+
+std::string CSPISupport::GetFileName(int index) const {
+    return index >= 0 && index < GetPluginCount() ? m_plugins[index].fileName : std::string();
+}
+
+const CSPIPlugin* CSPISupport::GetPlugin(int index) const {
+    return index >= 0 && index < GetPluginCount() ? &m_plugins[index] : nullptr;
+}
+
+int CSPISupport::GetPluginInfo(int index, int number, char* buffer, int bufferSize) {
+    if (!buffer || bufferSize <= 0) return 0;
+    std::memset(buffer, 0, static_cast<size_t>(bufferSize));
+    if (index < 0 || index >= GetPluginCount() || bufferSize < 2) return 0;
+    int got = m_plugins[index].GetPluginInfo(number, buffer, bufferSize - 1);
+    buffer[bufferSize - 1] = '\0';
+    return got;
+}
+
+int CSPISupport::GetSupportEntry(int index, int n, std::string* typeName, std::string* pattern) {
+    if (index < 0 || index >= GetPluginCount()) return 0;
+    return m_plugins[index].GetSupportEntry(n, typeName, pattern);
+}
+
+bool CSPISupport::HasEntryPoint(int index, int k) const {
+    return index >= 0 && index < GetPluginCount() && m_plugins[index].HasEntryPoint(k);
+}
+
+int CSPISupport::ConfigurationDlg(int index, HWND parent, int function) {
+    if (index < 0 || index >= GetPluginCount()) return SusieResult::kNotImplemented;
+    return m_plugins[index].ConfigurationDlg(parent, function);
+}
+
+SPIProgressCallback CSPISupport::SetProgressCallback(SPIProgressCallback callback) {
+    SPIProgressCallback previous = progressCallback;
+    progressCallback = callback ? callback : &CSPISupport::DefaultProgress;
+    return previous == &CSPISupport::DefaultProgress ? nullptr : previous;
+}
+
+int CSPISupport::DecodeFile(const std::string& path, HLOCAL* info, HLOCAL* bits, PictureInfo* pictureInfo) {
+    if (path.empty() || !info || !bits) return SusieResult::kInternalError;
+    *info = *bits = nullptr;
+    std::vector<char> head;
+    std::string ansiPath;
+    if (!ReadHead(path, &head) || !ToPluginPath(path, &ansiPath)) return SusieResult::kFileReadError;
+
+    bool broken = false;
+    for (int i = 0; i < GetPluginCount(); ++i) {
+        if (!IsUsable(i, kSpiImage)) continue;
+        CSPIPlugin& plugin = m_plugins[i];
+        std::vector<char> name = PluginNameBuffer(ansiPath);
+        if (plugin.IsSupported(name.data(), HeadArgument(head.data())) != 1) continue;
+        HLOCAL gotInfo = nullptr, gotBits = nullptr;
+        if (plugin.GetPicture(ansiPath, &gotInfo, &gotBits, progressCallback, m_progressUserValue) != 0) continue;
+        if (!DecodedBlocksFit(gotInfo, gotBits)) {
+            FreeDecodedBlocks(gotInfo, gotBits);
+            broken = true;
+            continue;
+        }
+        *info = gotInfo;
+        *bits = gotBits;
+        if (pictureInfo) {
+            std::memset(pictureInfo, 0, sizeof(*pictureInfo));
+            plugin.GetPictureInfo(ansiPath, pictureInfo);
+        }
+        return SusieResult::kSuccess;
+    }
+    return broken ? SusieResult::kBrokenData : SusieResult::kUnknownFormat;
+}
+
+int CSPISupport::DecodeMemory(const std::string& name, HLOCAL data, HLOCAL* info, HLOCAL* bits,
+                              PictureInfo* pictureInfo) {
+    if (!data || !info || !bits) return SusieResult::kInternalError;
+    *info = *bits = nullptr;
+    LocalLockGuard lock(data);
+    if (!lock.data()) return SusieResult::kMemoryError;
+    size_t size = lock.size();
+    if (size > 0x7FFFFFFF) return SusieResult::kNoMemory;
+    char* bytes = static_cast<char*>(lock.data());
+    // IsSupported may read a whole 2 KB head: a shorter picture is offered padded.
+    std::vector<char> padded;
+    const char* head = bytes;
+    if (size < kHeadBytes) {
+        padded.assign(kHeadBytes + 1, '\0');
+        std::memcpy(padded.data(), bytes, size);
+        head = padded.data();
+    }
+
+    bool broken = false;
+    for (int i = 0; i < GetPluginCount(); ++i) {
+        if (!IsUsable(i, kSpiImage)) continue;
+        CSPIPlugin& plugin = m_plugins[i];
+        std::vector<char> nameBuffer = PluginNameBuffer(name);
+        if (plugin.IsSupported(nameBuffer.data(), HeadArgument(head)) != 1) continue;
+        HLOCAL gotInfo = nullptr, gotBits = nullptr;
+        if (plugin.GetPicture(bytes, static_cast<long>(size), kSpiInputMemory, &gotInfo, &gotBits, progressCallback,
+                              m_progressUserValue) != 0)
+            continue;
+        if (!DecodedBlocksFit(gotInfo, gotBits)) {
+            FreeDecodedBlocks(gotInfo, gotBits);
+            broken = true;
+            continue;
+        }
+        *info = gotInfo;
+        *bits = gotBits;
+        if (pictureInfo) {
+            std::memset(pictureInfo, 0, sizeof(*pictureInfo));
+            plugin.GetPictureInfo(bytes, static_cast<long>(size), kSpiInputMemory, pictureInfo);
+        }
+        return SusieResult::kSuccess;
+    }
+    return broken ? SusieResult::kBrokenData : SusieResult::kUnknownFormat;
+}
+
+int CSPISupport::ExtractFile(const std::string& archivePath, const std::string& memberPath, HLOCAL* member) {
+    if (archivePath.empty() || !member) return SusieResult::kInternalError;
+    *member = nullptr;
+    std::vector<char> head;
+    std::string ansiPath;
+    if (!ReadHead(archivePath, &head) || !ToPluginPath(archivePath, &ansiPath)) return SusieResult::kFileReadError;
+
+    for (int i = 0; i < GetPluginCount(); ++i) {
+        if (!IsUsable(i, kSpiArchive)) continue;
+        CSPIPlugin& plugin = m_plugins[i];
+        std::vector<char> name = PluginNameBuffer(ansiPath);
+        if (plugin.IsSupported(name.data(), HeadArgument(head.data())) != 1) continue;
+
+        // The first archive plug-in that takes the archive decides.
+        fileInfo record;
+        std::memset(&record, 0, sizeof(record));
+        std::vector<char> memberName = PluginNameBuffer(memberPath);
+        int code = plugin.GetFileInfo(name.data(), 0, memberName.data(), kSpiInputFile, &record);
+        if (code != SusieResult::kSuccess) return code;
+        HLOCAL block = nullptr;
+        code = plugin.GetFile(name.data(), static_cast<long>(record.position), reinterpret_cast<LPSTR>(&block),
+                              kSpiInputFile | kSpiOutputMemory, progressCallback, m_progressUserValue);
+        if (code != SusieResult::kSuccess) return code;
+        {
+            LocalLockGuard probe(block);
+            if (!probe.data()) return SusieResult::kBrokenData;
+        }
+        *member = block;
+        return SusieResult::kSuccess;
+    }
+    return SusieResult::kUnknownFormat;
+}
+
+int CSPISupport::GetArcFileList(const std::string& archivePath, ArcFileList* list) {
+    if (archivePath.empty() || !list) return SusieResult::kInternalError;
+    std::vector<char> head;
+    std::string ansiPath;
+    if (!ReadHead(archivePath, &head) || !ToPluginPath(archivePath, &ansiPath)) return SusieResult::kFileReadError;
+
+    int code = SusieResult::kUnknownFormat;
+    HLOCAL block = nullptr;
+    for (int i = 0; i < GetPluginCount() && !block; ++i) {
+        if (!IsUsable(i, kSpiArchive)) continue;
+        std::vector<char> name = PluginNameBuffer(ansiPath);
+        if (m_plugins[i].IsSupported(name.data(), HeadArgument(head.data())) != 1) continue;
+        code = m_plugins[i].GetArchiveInfo(name.data(), 0, kSpiInputFile, &block);
+    }
+    if (block) {
+        code = SusieResult::kSuccess;
+        bool isBlock = false;
+        {
+            LocalLockGuard lock(block);
+            isBlock = lock.data() != nullptr;
+            std::vector<SusieFileRecord> records;
+            if (!isBlock) {
+                code = SusieResult::kMemoryError;
+            } else if (ParseFileInfoRun(lock.data(), lock.size(), &records) != FileInfoRun::Complete) {
+                code = SusieResult::kBrokenData;
+            } else {
+                for (const SusieFileRecord& r : records) list->push_back(std::make_unique<CArcFileEntry>(r));
+            }
+        }
+        if (isBlock) LocalFree(block);
+    }
+    if (code != SusieResult::kSuccess) {
+        const char* text = GetErrorText(code);
+        ShowAppMessage("CSPISupport::GetArcFileList エラー\nFilename[" + archivePath + "] text=" +
+                       std::string(text ? text : "") + " code=" + std::to_string(code));
+    }
+    return code;
+}

@@ -1,0 +1,82 @@
+#pragma once
+// The list of loaded plug-ins and the protocol for calling them: the
+// directory scan, the per-index accessors the dialogs use, picture decoding,
+// member extraction and archive listing.  A plug-in is named by its index,
+// which never changes: plug-ins are only ever appended.
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "plugin/CArcFileEntry.h"
+#include "plugin/CSPIPlugin.h"
+#include "plugin/SusieTypes.h"
+
+using ArcFileList = std::vector<std::unique_ptr<CArcFileEntry>>;
+
+class CSPISupport {
+public:
+    CSPISupport();
+    virtual ~CSPISupport();
+    CSPISupport(const CSPISupport&) = delete;
+    CSPISupport& operator=(const CSPISupport&) = delete;
+
+    // Called once for each newly accepted plug-in; the result is ignored.
+    virtual int OnPluginLoaded(const std::string& fileName, const char* apiVersion, int index);
+
+    // Loads every "*.spi" of `directory` not loaded before; returns how many
+    // plug-ins were added.
+    int LoadPlugins(const std::string& directory);
+    // Support entries of all enabled plug-ins.
+    int CountSupportEntries();
+    // The file dialog filter ("description|pattern|..."), valid until the next call.
+    const std::string& GetFileFilter(bool withArchives);
+
+    // Per-index accessors; an index out of range answers 0, false or empty.
+    int GetPluginCount() const { return static_cast<int>(m_plugins.size()); }
+    bool IsEnabled(int index) const;
+    void SetEnabled(int index, bool enabled);
+    uint8_t GetTypeFlags(int index) const;
+    std::string GetFileName(int index) const;
+    // Information number `number` into `buffer`; the plug-in is given one
+    // byte less than the buffer, and the buffer always ends in a zero.
+    int GetPluginInfo(int index, int number, char* buffer, int bufferSize);
+    int GetSupportEntry(int index, int n, std::string* typeName, std::string* pattern);
+    bool HasEntryPoint(int index, int k) const;
+    int ConfigurationDlg(int index, HWND parent, int function);
+    const CSPIPlugin* GetPlugin(int index) const;
+
+    // Null restores the default callback (which never aborts); returns the
+    // previous callback, or null when it was the default.
+    SPIProgressCallback SetProgressCallback(SPIProgressCallback callback);
+    void SetProgressUserValue(long value) { m_progressUserValue = value; }
+
+    // Decodes a picture file with the first enabled image plug-in that takes
+    // it.  On 0 the caller owns *info and *bits, both checked against their
+    // sizes.  `pictureInfo` may be null.
+    int DecodeFile(const std::string& path, HLOCAL* info, HLOCAL* bits, PictureInfo* pictureInfo = nullptr);
+    // The same from a memory block holding a whole picture file (which stays
+    // the caller's); `name` is only shown to IsSupported.
+    int DecodeMemory(const std::string& name, HLOCAL data, HLOCAL* info, HLOCAL* bits,
+                     PictureInfo* pictureInfo = nullptr);
+    // Extracts one member into a new memory block that the caller owns.
+    int ExtractFile(const std::string& archivePath, const std::string& memberPath, HLOCAL* member);
+    // Appends the members of an archive to `list`.
+    int GetArcFileList(const std::string& archivePath, ArcFileList* list);
+
+    // Every plug-in file loaded so far, accepted or not.
+    std::vector<std::string> loadedPaths;
+    // Plug-in types this host takes: image or archive.
+    uint8_t typeMask = kSpiImage | kSpiArchive;
+
+protected:
+    static int __stdcall DefaultProgress(int numerator, int denominator, long userValue);
+    bool IsUsable(int index, uint8_t type) const;
+
+    std::vector<CSPIPlugin> m_plugins;
+    SPIProgressCallback progressCallback = &CSPISupport::DefaultProgress;
+    long m_progressUserValue = 0;
+    std::string m_fileFilter;
+};

@@ -1,0 +1,131 @@
+// Decoding one 1920x1080 picture through the plug-in host (LoadPicture:
+// head read, plug-in search, block checks, bitmap) against calling the same
+// plug-in directly (IsSupported, GetPicture, CreateDIBitmap), in the same
+// run.  Reports the best and the median of several rounds of each, and their ratios.
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "TestPictures.h"
+#include "app/AppSettings.h"
+#include "framework/Handles.h"
+#include "framework/Profile.h"
+#include "framework/TextBridge.h"
+#include "framework/UserMessages.h"
+#include "plugin/CSPIControl.h"
+#include "util/PathPieces.h"
+
+namespace {
+using Clock = std::chrono::steady_clock;
+double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+
+typedef int(__stdcall* IsSupportedFn)(LPSTR, DWORD);
+typedef int(__stdcall* GetPictureFn)(LPSTR, long, unsigned int, HLOCAL*, HLOCAL*, SPIProgressCallback, long);
+int __stdcall NoProgress(int, int, long) { return 0; }
+
+std::string ExeDir() {
+    wchar_t exe[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    PathParts p = SplitPath(ToCp932(std::wstring(exe, n)));
+    return p.drive + p.directory;
+}
+
+// The plain way: what a program would do with just this one plug-in.
+HBITMAP DecodeDirectly(IsSupportedFn isSupported, GetPictureFn getPicture, const std::string& path) {
+    char head[2049] = {};
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD got = 0;
+    ReadFile(f, head, 2048, &got, nullptr);
+    CloseHandle(f);
+    std::string name = path;
+    if (isSupported(&name[0], static_cast<DWORD>(reinterpret_cast<uintptr_t>(head))) != 1) return nullptr;
+    HLOCAL info = nullptr, bits = nullptr;
+    if (getPicture(&name[0], 0, 0, &info, &bits, &NoProgress, 0) != 0) return nullptr;
+    auto* bi = static_cast<BITMAPINFO*>(LocalLock(info));
+    void* rows = LocalLock(bits);
+    HDC screen = GetDC(nullptr);
+    HBITMAP bmp = CreateDIBitmap(screen, &bi->bmiHeader, CBM_INIT, rows, bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    LocalUnlock(info);
+    LocalUnlock(bits);
+    LocalFree(info);
+    LocalFree(bits);
+    return bmp;
+}
+}  // namespace
+
+int main() {
+    const int kRounds = 41;
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::string dir = ToCp932(temp) + "tavrin-plugin-bench\\";
+    CreateDirectoryW(ToWide(dir).c_str(), nullptr);
+    std::string plugin = dir + "pnm.spi";
+    if (!CopyFileW(ToWide(ExeDir() + "spi\\pnm.spi").c_str(), ToWide(plugin).c_str(), FALSE)) {
+        std::printf("test plug-in pnm.spi not found beside the benchmark (spi\\)\n");
+        return 1;
+    }
+    std::string picture = dir + "bench.ppm";
+    {
+        std::string bytes = MakePpm(1920, 1080);
+        HANDLE f = CreateFileW(ToWide(picture).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD put = 0;
+        WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
+        CloseHandle(f);
+    }
+
+    MemoryProfile profile;
+    AppSettings settings(profile);
+    settings.enableSPI = true;
+    settings.spiPath = dir;
+    RecordingMessageSink messages;
+    SetMessageSink(&messages);
+    std::vector<double> hostTimes, directTimes;
+    {
+        CSPIControl host(&settings);
+        HMODULE direct = LoadLibraryW(ToWide(plugin).c_str());  // the same module the host holds
+        auto isSupported = reinterpret_cast<IsSupportedFn>(reinterpret_cast<void*>(GetProcAddress(direct, "IsSupported")));
+        auto getPicture = reinterpret_cast<GetPictureFn>(reinterpret_cast<void*>(GetProcAddress(direct, "GetPicture")));
+        if (host.GetPluginCount() != 1 || !isSupported || !getPicture) {
+            std::printf("plug-in did not load\n");
+            return 1;
+        }
+        for (int round = 0; round < kRounds; ++round) {
+            // Alternate the order so neither side always runs on a warm cache.
+            for (int side = 0; side < 2; ++side) {
+                bool hostFirst = (round % 2) == 0;
+                bool runHost = (side == 0) == hostFirst;
+                auto t0 = Clock::now();
+                HBITMAP bmp = runHost ? host.LoadPicture(picture) : DecodeDirectly(isSupported, getPicture, picture);
+                auto t1 = Clock::now();
+                if (!bmp) {
+                    std::printf("decode failed (%s)\n", runHost ? "host" : "direct");
+                    return 1;
+                }
+                DeleteObject(bmp);
+                (runHost ? hostTimes : directTimes).push_back(Seconds(t0, t1));
+            }
+        }
+        FreeLibrary(direct);
+    }
+    SetMessageSink(nullptr);
+    DeleteFileW(ToWide(picture).c_str());
+    DeleteFileW(ToWide(plugin).c_str());
+    RemoveDirectoryW(ToWide(dir).c_str());
+
+    std::sort(hostTimes.begin(), hostTimes.end());
+    std::sort(directTimes.begin(), directTimes.end());
+    double bestHost = hostTimes.front(), bestDirect = directTimes.front();
+    double medianHost = hostTimes[hostTimes.size() / 2], medianDirect = directTimes[directTimes.size() / 2];
+    std::printf("decode 1920x1080 PPM, %d rounds each\n", kRounds);
+    std::printf("  best:   direct %.2f ms, host %.2f ms, host/direct %.3f (overhead %+.1f %%)\n", bestDirect * 1000,
+                bestHost * 1000, bestHost / bestDirect, (bestHost / bestDirect - 1.0) * 100.0);
+    std::printf("  median: direct %.2f ms, host %.2f ms, host/direct %.3f (overhead %+.1f %%)\n", medianDirect * 1000,
+                medianHost * 1000, medianHost / medianDirect, (medianHost / medianDirect - 1.0) * 100.0);
+    std::printf("  goal: host overhead under 5 %%\n");
+    return 0;
+}

@@ -18,6 +18,7 @@
 #include "framework/UserMessages.h"
 #include "image/CWallBitmapList.h"
 #include "res/resource.h"
+#include "../image/TestPictures.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -37,29 +38,6 @@ void Report(const char* what, double ours, double baseline, double goal) {
                 ours / baseline, goal);
 }
 
-void WriteBmp(const std::string& path, int w, int h) {
-    int row = (w * 3 + 3) & ~3;
-    BITMAPFILEHEADER f = {};
-    BITMAPINFOHEADER i = {};
-    i.biSize = sizeof(i);
-    i.biWidth = w;
-    i.biHeight = h;
-    i.biPlanes = 1;
-    i.biBitCount = 24;
-    i.biSizeImage = row * h;
-    f.bfType = 0x4D42;
-    f.bfOffBits = sizeof(f) + sizeof(i);
-    f.bfSize = f.bfOffBits + i.biSizeImage;
-    std::string bytes(reinterpret_cast<char*>(&f), sizeof(f));
-    bytes.append(reinterpret_cast<char*>(&i), sizeof(i));
-    std::string pixels(i.biSizeImage, '\0');
-    for (size_t k = 0; k < pixels.size(); ++k) pixels[k] = static_cast<char>(k * 31);
-    bytes += pixels;
-    HANDLE file = CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD put;
-    WriteFile(file, bytes.data(), (DWORD)bytes.size(), &put, nullptr);
-    CloseHandle(file);
-}
 }  // namespace
 
 int main() {
@@ -102,7 +80,7 @@ int main() {
     context.list().Clear();
     const int kPictures = 10000;
     std::string tiny = dir + "tiny.bmp";
-    WriteBmp(tiny, 1, 1);
+    WriteTestBitmap(tiny, 1, 1, Gradient);
     std::vector<std::string> keys;
     for (int i = 0; i < kPictures; ++i) {
         // Each path is its own cache entry; all name the same small file.
@@ -126,7 +104,7 @@ int main() {
 
     // 3. Applying a 1920x1080 picture with plug-ins on (the conversion path).
     std::string big = dir + "big.bmp";
-    WriteBmp(big, 1920, 1080);
+    WriteTestBitmap(big, 1920, 1080, Gradient);
     context.settings().programDirectory = dir;
     context.cache().Load(big);
     context.settings().enableSPI = true;

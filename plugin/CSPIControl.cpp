@@ -97,7 +97,7 @@ const std::string& CSPIControl::GetImagePatterns() {
     for (int i = 0; i < GetPluginCount(); ++i) {
         if (!IsUsable(i, kSpiImage)) continue;
         std::string type, pattern;
-        for (int n = 0; n < 1024 && m_plugins[i].GetSupportEntry(n, &type, &pattern); ++n) {
+        for (int n = 0; n < kMaxSupportEntries && m_plugins[i].GetSupportEntry(n, &type, &pattern); ++n) {
             std::string lower = LowerCp932(pattern);
             bool repeated = false;
             for (const std::string& s : seen) repeated = repeated || s == lower;
@@ -115,14 +115,16 @@ const std::string& CSPIControl::GetImagePatterns() {
 
 bool CSPIControl::IsArchiveFile(const std::string& name) {
     if (!PluginsOn() || CountSupportEntries() == 0) return false;
-    std::string patterns;
+    // Matched entry by entry: the joined list of many plug-ins may be longer
+    // than the pattern matcher reads.
     for (int i = 0; i < GetPluginCount(); ++i) {
         if (!IsUsable(i, kSpiArchive)) continue;
         std::string type, pattern;
-        for (int n = 0; n < 1024 && m_plugins[i].GetSupportEntry(n, &type, &pattern); ++n) patterns += pattern + ";";
+        for (int n = 0; n < kMaxSupportEntries && m_plugins[i].GetSupportEntry(n, &type, &pattern); ++n) {
+            if (MatchesExtensionFilter(name, pattern, ";")) return true;
+        }
     }
-    if (patterns.empty()) return false;
-    return MatchesExtensionFilter(name, patterns, ";");
+    return false;
 }
 
 void CSPIControl::ReportLoadError(int code) {

@@ -128,7 +128,7 @@ bool CSPIPlugin::LoadPlugin(const std::string& path) {
     // Consecutive non-empty extension entries, from number 2 on.
     entryCount = 0;
     if (!GetInfoText(2).empty()) {
-        while (entryCount < 0x3FFFFFFF && !GetInfoText(2 * entryCount + 2).empty()) ++entryCount;
+        while (entryCount < kMaxSupportEntries && !GetInfoText(2 * entryCount + 2).empty()) ++entryCount;
     }
     for (int n = 0; n < entryCount; ++n) {
         patterns.push_back(GetInfoText(2 * n + 2));

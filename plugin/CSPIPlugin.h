@@ -21,6 +21,8 @@ public:
     };
     // Length of the buffers support entries are read into.
     static constexpr int kInfoLength = 256;
+    // A plug-in answering every information number must not hang the host.
+    static constexpr int kMaxSupportEntries = 1024;
 
     CSPIPlugin() = default;
     virtual ~CSPIPlugin();

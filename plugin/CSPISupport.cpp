@@ -13,8 +13,6 @@
 
 namespace {
 constexpr DWORD kHeadBytes = 2048;
-// A plug-in answering every information number must not hang the host.
-constexpr int kMaxSupportEntries = 1024;
 
 // The first 2048 bytes of a file in a zeroed 2049-byte buffer.
 bool ReadHead(const std::string& path, std::vector<char>* head) {

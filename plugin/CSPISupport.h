@@ -72,6 +72,8 @@ public:
     uint8_t typeMask = kSpiImage | kSpiArchive;
 
 protected:
+    static constexpr int kMaxSupportEntries = CSPIPlugin::kMaxSupportEntries;
+
     static int __stdcall DefaultProgress(int numerator, int denominator, long userValue);
     bool IsUsable(int index, uint8_t type) const;
 

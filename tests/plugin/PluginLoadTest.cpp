@@ -277,12 +277,16 @@ TEST(PluginControl, FollowsTheSettings) {
 TEST(PluginDisabledList, ReadIgnoringCaseAndRepeatedBackslashes) {
     TempDir dir;
     for (const char* f : {"pnm", "tar", "jpg"}) InstallPlugin(dir.path(), f);
+    // "表.spi": the second byte of 表 is 0x5C, the backslash's byte.
+    const std::string hyou = "\x95\x5C.spi";
+    ASSERT_FALSE(InstallPlugin(dir.path(), "im", hyou).empty());
     TestSettings s(true, dir.path());
-    s.profile.WriteString("Settings", "DisableSPIs", "\\\\PNM.SPI\\\\\\Tar.Spi\\\\");
+    s.profile.WriteString("Settings", "DisableSPIs", "\\\\PNM.SPI\\\\\\Tar.Spi\\\\" + std::string("\x95\x5C.SPI"));
     CSPIControl host(&s.settings);
-    ASSERT_EQ(3, host.GetPluginCount());
+    ASSERT_EQ(4, host.GetPluginCount());
     EXPECT_FALSE(host.IsEnabled(IndexOf(host, "pnm.spi")));
     EXPECT_FALSE(host.IsEnabled(IndexOf(host, "tar.spi")));
+    EXPECT_FALSE(host.IsEnabled(IndexOf(host, hyou)));
     EXPECT_TRUE(host.IsEnabled(IndexOf(host, "jpg.spi")));
 }
 

@@ -31,16 +31,17 @@ bool CSPIControl::ReloadFromSettings() {
         return false;
     }
     m_pluginDirectory = m_settings->spiPath;
-    return LoadPlugins(m_pluginDirectory) > 0;
+    bool added = LoadPlugins(m_pluginDirectory) > 0;
+    if (added && !m_storedListApplied) LoadDisabledList();
+    return added;
 }
 
-bool CSPIControl::LoadDisabledList() {
-    if (!m_settings) return false;
+std::vector<std::string> CSPIControl::StoredDisabledNames() const {
+    std::vector<std::string> names;
+    if (!m_settings) return names;
     std::string stored = m_settings->profile().GetString(AppSettings::kSection, kDisabledListName, "");
-    if (stored.empty()) return true;
     // Split character by character: the second byte of a double-byte
     // character may be 0x5C, the backslash.
-    std::vector<std::string> names;
     std::string piece;
     for (size_t i = 0; i <= stored.size(); ++i) {
         unsigned char c = i < stored.size() ? stored[i] : '\\';
@@ -54,6 +55,13 @@ bool CSPIControl::LoadDisabledList() {
             piece.push_back(static_cast<char>(c));
         }
     }
+    return names;
+}
+
+bool CSPIControl::LoadDisabledList() {
+    if (!m_settings) return false;
+    m_storedListApplied = !m_plugins.empty();
+    std::vector<std::string> names = StoredDisabledNames();
     for (CSPIPlugin& plugin : m_plugins) {
         std::string lower = LowerCp932(plugin.fileName);
         for (const std::string& name : names) {
@@ -71,6 +79,13 @@ bool CSPIControl::SaveDisabledList() {
     std::string text;
     for (const CSPIPlugin& plugin : m_plugins) {
         if (!plugin.enabled) text += plugin.fileName + "\\";
+    }
+    // Names of plug-ins not held now (another folder, removed for a while)
+    // keep the user's choice.
+    for (const std::string& name : StoredDisabledNames()) {
+        bool held = false;
+        for (const CSPIPlugin& plugin : m_plugins) held = held || LowerCp932(plugin.fileName) == name;
+        if (!held) text += name + "\\";
     }
     while (!text.empty() && text.back() == '\\') text.pop_back();
     return m_settings->profile().WriteString(AppSettings::kSection, kDisabledListName, LowerCp932(text));

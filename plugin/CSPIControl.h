@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "app/AppSettings.h"
 #include "plugin/CSPISupport.h"
@@ -39,6 +40,11 @@ public:
 
 private:
     bool PluginsOn() const { return m_settings && m_settings->enableSPI; }
+    // The names of "DisableSPIs", lower-cased, empty pieces dropped.
+    std::vector<std::string> StoredDisabledNames() const;
+    // Whether the stored list has been compared with plug-ins: a host that
+    // started with none compares it at the first scan that finds some.
+    bool m_storedListApplied = false;
     void ReportLoadError(int code);
 
     std::string m_pluginDirectory;

@@ -10,7 +10,14 @@
 
 bool MatchesExtensionFilter(const std::string& fileName, const std::string& filter, const char* separators) {
     if (filter == "*.*") return true;
-    std::string text = filter.substr(0, 260);
+    // The filter is read up to 260 bytes, never splitting a double-byte character.
+    size_t limit = 0;
+    while (limit < filter.size()) {
+        size_t n = (IsCp932LeadByte(filter[limit]) && limit + 1 < filter.size()) ? 2 : 1;
+        if (limit + n > 260) break;
+        limit += n;
+    }
+    std::string text = filter.substr(0, limit);
     std::wstring name = ToWide(fileName);
     std::string token;
     auto matches = [&](const std::string& pattern) {

@@ -328,9 +328,32 @@ TEST(PluginDisabledList, HostWithoutPluginsKeepsTheStoredList) {
     }
     EXPECT_EQ("pnm.spi", s.profile.GetString("Settings", "DisableSPIs", ""));
 
-    // Plug-ins added by a later scan start enabled.
-    CSPIControl later(&s.settings);
-    s.settings.enableSPI = true;
-    ASSERT_TRUE(later.ReloadFromSettings());
-    EXPECT_TRUE(later.IsEnabled(0));
+    // Switched on later, the first scan that finds plug-ins still honours
+    // the stored choice, so the save at the end does not lose it.
+    {
+        CSPIControl later(&s.settings);
+        s.settings.enableSPI = true;
+        ASSERT_TRUE(later.ReloadFromSettings());
+        EXPECT_FALSE(later.IsEnabled(0));
+    }
+    EXPECT_EQ("pnm.spi", s.profile.GetString("Settings", "DisableSPIs", ""));
+}
+
+TEST(PluginDisabledList, NamesOfPluginsNotHeldAreKept) {
+    TempDir dir, other;
+    InstallPlugin(dir.path(), "pnm");
+    InstallPlugin(other.path(), "tar");
+    TestSettings s(true, dir.path());
+    s.profile.WriteString("Settings", "DisableSPIs", "gone.spi\\pnm.spi");
+    {
+        CSPIControl host(&s.settings);
+        ASSERT_EQ(1, host.GetPluginCount());
+        host.SetEnabled(0, true);
+        // A plug-in from a later scan of another folder starts enabled.
+        s.settings.spiPath = other.path();
+        ASSERT_TRUE(host.ReloadFromSettings());
+        EXPECT_TRUE(host.IsEnabled(IndexOf(host, "tar.spi")));
+        host.SetEnabled(IndexOf(host, "tar.spi"), false);
+    }
+    EXPECT_EQ("tar.spi\\gone.spi", s.profile.GetString("Settings", "DisableSPIs", ""));
 }

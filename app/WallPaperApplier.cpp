@@ -62,22 +62,22 @@ bool BuildBitmapFileImage(HDC dc, HBITMAP bitmap, std::string* image) {
     size_t pixelBytes = rowBytes * height;
     if (header.biSizeImage < pixelBytes) header.biSizeImage = static_cast<DWORD>(pixelBytes);
 
-    std::vector<uint8_t> info(headerBlock + 16, 0);  // GetDIBits may add masks after the header
+    // One buffer for the whole file: the pixels are read straight into place.
+    const size_t pixelOffset = sizeof(BITMAPFILEHEADER) + headerBlock;
+    image->assign(pixelOffset + header.biSizeImage + 16, '\0');  // room for masks after the header
+    std::vector<uint8_t> info(headerBlock + 16, 0);
     std::memcpy(info.data(), &header, sizeof(header));
-    std::string pixels(header.biSizeImage, '\0');
-    if (GetDIBits(dc, bitmap, 0, height, &pixels[0], reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS) !=
-        height)
+    if (GetDIBits(dc, bitmap, 0, height, &(*image)[pixelOffset], reinterpret_cast<BITMAPINFO*>(info.data()),
+                  DIB_RGB_COLORS) != height)
         return false;
+    image->resize(pixelOffset + header.biSizeImage);
 
     BITMAPFILEHEADER file = {};
     file.bfType = 0x4D42;  // "BM"
-    file.bfOffBits = static_cast<DWORD>(sizeof(file) + headerBlock);
-    file.bfSize = static_cast<DWORD>(sizeof(file) + headerBlock + pixels.size());
-    image->clear();
-    image->reserve(file.bfSize);
-    image->append(reinterpret_cast<const char*>(&file), sizeof(file));
-    image->append(reinterpret_cast<const char*>(info.data()), headerBlock);
-    image->append(pixels);
+    file.bfOffBits = static_cast<DWORD>(pixelOffset);
+    file.bfSize = static_cast<DWORD>(image->size());
+    std::memcpy(&(*image)[0], &file, sizeof(file));
+    std::memcpy(&(*image)[sizeof(file)], info.data(), headerBlock);
     return true;
 }
 

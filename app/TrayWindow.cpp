@@ -21,6 +21,8 @@ UINT WallpaperMenuFlags(const CWallPaperData& entry, const AppSettings& settings
     return flags;
 }
 
+TrayWindow::NotifyIconFn TrayWindow::s_notifyIcon = &Shell_NotifyIconW;
+
 const MessageEntry<TrayWindow> TrayWindow::kMessages[] = {
     {WM_CREATE, &TrayWindow::OnCreate},
     {WM_TRAYNOTIFY, &TrayWindow::OnTrayNotify},
@@ -273,5 +275,5 @@ bool TrayWindow::TrayIcon(DWORD action, HICON icon, const char* tip) {
         wcsncpy(data.szTip, w.c_str(), sizeof(data.szTip) / sizeof(data.szTip[0]) - 1);
         data.uFlags |= NIF_TIP;
     }
-    return Shell_NotifyIconW(action, &data) != FALSE;
+    return s_notifyIcon(action, &data) != FALSE;
 }

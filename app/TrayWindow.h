@@ -3,6 +3,9 @@
 // window, puts the icon into the notification area, shows the wallpaper menu
 // on a right click, applies the chosen wallpaper, and saves everything when
 // the log-on or the program ends.
+#include <windows.h>
+#include <shellapi.h>
+
 #include <memory>
 #include <string>
 
@@ -38,6 +41,10 @@ public:
     bool busy() const { return m_busy; }
     // The program's main window ends the message loop when it is gone.
     void SetEndsProgram(bool ends) { m_endsProgram = ends; }
+
+    // The notification-area call; tests put a recorder in its place.
+    using NotifyIconFn = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW);
+    static NotifyIconFn s_notifyIcon;
 
     // Fills `popup` with the wallpaper items above its first item.
     void InsertWallpaperItems(HMENU popup);

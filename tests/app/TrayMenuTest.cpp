@@ -185,3 +185,48 @@ TEST_F(TrayMenuFixture, SelectionOfTheLastRunIsRestoredAtStart) {
     second.context()->list().SetPath("");
     DestroyWindow(second.hwnd());
 }
+
+namespace {
+struct IconCall { DWORD action; UINT id, flags, callback; bool icon; std::wstring tip; HWND hwnd; };
+std::vector<IconCall> g_iconCalls;
+BOOL WINAPI RecordIcon(DWORD action, PNOTIFYICONDATAW data) {
+    g_iconCalls.push_back(IconCall{action, data->uID, data->uFlags, data->uCallbackMessage, data->hIcon != nullptr,
+                                   (data->uFlags & NIF_TIP) ? data->szTip : L"", data->hWnd});
+    return TRUE;
+}
+}  // namespace
+
+TEST(TrayIcon, AddedAtCreationAgainWhenTheTaskbarComesBackAndRemovedAtTheEnd) {
+    TempDir dir;
+    MemoryProfile profile;
+    profile.WriteString("Settings", "ConfPath", dir.File("List.tvl"));
+    profile.WriteString("Settings", "DeskCalPath", "");
+    g_iconCalls.clear();
+    TrayWindow::NotifyIconFn real = TrayWindow::s_notifyIcon;
+    TrayWindow::s_notifyIcon = &RecordIcon;
+    {
+        TrayWindow tray(profile);
+        ASSERT_TRUE(tray.Create());
+        ASSERT_EQ(1u, g_iconCalls.size());
+        const IconCall& add = g_iconCalls[0];
+        EXPECT_EQ((DWORD)NIM_ADD, add.action);
+        EXPECT_EQ(tray.hwnd(), add.hwnd);
+        EXPECT_EQ(100u, add.id);
+        EXPECT_EQ(0x800Cu, add.callback);
+        EXPECT_EQ((UINT)(NIF_MESSAGE | NIF_ICON | NIF_TIP), add.flags);
+        EXPECT_TRUE(add.icon);
+        EXPECT_EQ(L"Tavrin", add.tip);
+
+        // Explorer restarted: the notification area announces itself again.
+        SendMessageW(tray.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+        ASSERT_EQ(2u, g_iconCalls.size());
+        EXPECT_EQ((DWORD)NIM_ADD, g_iconCalls[1].action);
+        EXPECT_TRUE(g_iconCalls[1].flags & NIF_ICON) << "the same icon is sent again when re-adding";
+
+        DestroyWindow(tray.hwnd());
+        ASSERT_EQ(3u, g_iconCalls.size());
+        EXPECT_EQ((DWORD)NIM_DELETE, g_iconCalls[2].action);
+        EXPECT_EQ(100u, g_iconCalls[2].id);
+    }
+    TrayWindow::s_notifyIcon = real;
+}

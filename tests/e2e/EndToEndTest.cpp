@@ -75,11 +75,7 @@ TEST_F(EndToEnd, SelectionComesBackAtStartAndChoosingAnItemApplies) {
 
     // From the top: グラデーション, 赤 (the back twin), 写真, 赤.  The second
     // item shares its name with the front entry, which is the one applied.
-    ASSERT_TRUE(tavrin.OpenMenu());
-    tavrin.Down(2);
-    tavrin.Enter();
-    ASSERT_TRUE(tavrin.WaitMenuClosed());
-    tavrin.Settle();
+    ASSERT_TRUE(tavrin.ChooseItem(2));
     EXPECT_EQ(red, DesktopWallpaper());
     EXPECT_EQ("0", DesktopValue(L"TileWallPaper"));
     EXPECT_EQ("0", DesktopValue(L"WallpaperStyle"));
@@ -91,11 +87,7 @@ TEST_F(EndToEnd, SelectionComesBackAtStartAndChoosingAnItemApplies) {
     DeleteObject(shown);
 
     // The first item is the entry applied at the top of the menu.
-    ASSERT_TRUE(tavrin.OpenMenu());
-    tavrin.Down(1);
-    tavrin.Enter();
-    ASSERT_TRUE(tavrin.WaitMenuClosed());
-    tavrin.Settle();
+    ASSERT_TRUE(tavrin.ChooseItem(1));
     EXPECT_EQ(grad, DesktopWallpaper());
     EXPECT_EQ("1", DesktopValue(L"TileWallPaper"));
 
@@ -136,11 +128,7 @@ TEST_F(EndToEnd, HalftoneStretchWritesTheTemporaryBitmapAtScreenSize) {
     tavrin.SetInt("EnableHalfTone", 1);
     tavrin.SetInt("EnableSelectPreview", 0);
     ASSERT_TRUE(tavrin.Start());
-    ASSERT_TRUE(tavrin.OpenMenu());
-    tavrin.Down(1);
-    tavrin.Enter();
-    ASSERT_TRUE(tavrin.WaitMenuClosed());
-    tavrin.Settle();
+    ASSERT_TRUE(tavrin.ChooseItem(1));
     std::string wallpaper = DesktopWallpaper();
     EXPECT_NE(std::string::npos, wallpaper.find("TVTemp.bmp")) << wallpaper;
     HBITMAP written = (HBITMAP)LoadImageW(nullptr, W(wallpaper).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
@@ -164,11 +152,7 @@ TEST_F(EndToEnd, PostChangeCommandStartsOnceWhileItRuns) {
     tavrin.SetString("DeskCalPath", program + " " + out + " 5000");  // runs on for 5 s
     ASSERT_TRUE(tavrin.Start());
     for (int round = 0; round < 2; ++round) {
-        ASSERT_TRUE(tavrin.OpenMenu());
-        tavrin.Down(1);
-        tavrin.Enter();
-        ASSERT_TRUE(tavrin.WaitMenuClosed());
-        tavrin.Settle();
+        ASSERT_TRUE(tavrin.ChooseItem(1));
         if (round == 0) {
             ASSERT_TRUE(WaitFor([&] { return PathExists(out); }));
             EXPECT_EQ(out + "\n5000\n", ReadBytes(out));
@@ -218,11 +202,7 @@ TEST_F(EndToEnd, OnAScaledDisplayTheWallpaperHasTheScreensPhysicalSize) {
     WriteList(list, {{"s", pic, kStyleStretch, true}});
     tavrin.SetInt("EnableHalfTone", 1);
     ASSERT_TRUE(tavrin.Start());
-    ASSERT_TRUE(tavrin.OpenMenu());
-    tavrin.Down(1);
-    tavrin.Enter();
-    ASSERT_TRUE(tavrin.WaitMenuClosed());
-    tavrin.Settle();
+    ASSERT_TRUE(tavrin.ChooseItem(1));
     EXPECT_TRUE(tavrin.Stop());
     if (hadValue)
         RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &previous, 4);
@@ -324,11 +304,7 @@ TEST_F(EndToEnd, WithPlugInsTheTemporaryBitmapHoldsTheDecodedPicture) {
         {2, 20, 10, SolidRed, "0"},   // the picture inside the archive
     };
     for (auto& c : cases) {
-        ASSERT_TRUE(tavrin.OpenMenu());
-        tavrin.Down(c.down);
-        tavrin.Enter();
-        ASSERT_TRUE(tavrin.WaitMenuClosed());
-        tavrin.Settle();
+        ASSERT_TRUE(tavrin.ChooseItem(c.down));
         std::string wallpaper = DesktopWallpaper();
         EXPECT_NE(std::string::npos, wallpaper.find("TVTemp.bmp")) << wallpaper;
         EXPECT_EQ(c.tile, DesktopValue(L"TileWallPaper"));

@@ -155,6 +155,15 @@ bool TavrinDriver::WaitMenuClosed() {
     return WaitFor([&] { return !IsWindow(m_menuWindow) || !IsWindowVisible(m_menuWindow); });
 }
 
+bool TavrinDriver::ChooseItem(int fromTop) {
+    if (!OpenMenu()) return false;
+    Down(fromTop);
+    Enter();
+    if (!WaitMenuClosed()) return false;
+    Settle();
+    return true;
+}
+
 bool TavrinDriver::WaitMessageBox(std::string* text, DWORD ms) {
     HWND box = nullptr;
     if (!WaitFor([&] { return (box = FindOwnWindow(L"#32770", L"Tavrin")) != nullptr; }, ms)) return false;

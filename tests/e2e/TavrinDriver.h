@@ -38,6 +38,9 @@ public:
     void Enter();
     void Escape();
     bool WaitMenuClosed();
+    // Opens the menu, chooses the n-th item from the top by keyboard and
+    // waits until the program has handled the choice.
+    bool ChooseItem(int fromTop);
     // The text of a message box captioned "Tavrin" when one shows within `ms`.
     bool WaitMessageBox(std::string* text, DWORD ms = 5000);
     void AnswerMessageBox();

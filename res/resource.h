@@ -13,3 +13,7 @@
 #define ID_HELP_TOPICS 57670
 
 #define IDS_APP_TITLE 57344
+
+// Identifiers of the dialog groups.
+#include "resource-list.h"
+#include "resource-settings.h"

@@ -1,0 +1,2 @@
+// Resource identifiers of the list-editing dialogs.
+#pragma once

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/SingleInstance.h"
 #include "app/TrayWindow.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
@@ -14,6 +15,14 @@ std::string AppTitleString() {
 }
 
 bool TavrinApp::InitInstance() {
+    // A second start in the same log-on session leaves the list and the
+    // settings alone: the running copy says that it is already there.
+    m_instance = std::make_unique<SingleInstance>();
+    if (!m_instance->IsFirst()) {
+        NotifyRunningInstance(TrayWindow::kClassName, 2000);
+        return false;
+    }
+
     // Three-dimensional controls are what the common controls draw anyway.
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);

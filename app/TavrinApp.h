@@ -2,6 +2,7 @@
 #include <memory>
 #include <string>
 
+#include "app/SingleInstance.h"
 #include "app/TrayWindow.h"
 #include "framework/Application.h"
 
@@ -12,6 +13,7 @@ public:
     bool InitInstance() override;
 
 private:
+    std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<TrayWindow> m_tray;
 };
 

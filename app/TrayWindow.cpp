@@ -6,12 +6,22 @@
 #include <vector>
 
 #include "app/PostChangeCommand.h"
+#include "app/SingleInstance.h"
 #include "framework/TextBridge.h"
 #include "res/resource.h"
 #include "util/PathPieces.h"
 
 namespace {
 const char* const kNoEntriesItem = "未登録";
+const char* const kAlreadyRunning = "Tavrin はすでに起動しています。";
+
+// The icon at the size the notification area shows, so it stays sharp at
+// every scale (LoadIcon would hand the large size over to be shrunk).
+HICON LoadTrayIconImage() {
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY), IMAGE_ICON,
+                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                         LR_DEFAULTCOLOR | LR_SHARED));
+}
 }
 
 UINT WallpaperMenuFlags(const CWallPaperData& entry, const AppSettings& settings) {
@@ -60,7 +70,11 @@ LRESULT TrayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     // The notification area was re-created (Explorer restarted): put the icon back.
     if (m_taskbarCreated && message == m_taskbarCreated) {
-        TrayIcon(NIM_ADD, LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY)), kAppTip);
+        TrayIcon(NIM_ADD, LoadTrayIconImage(), kAppTip);
+        return 0;
+    }
+    if (m_alreadyRunning && message == m_alreadyRunning) {
+        ShowAlreadyRunningTip();
         return 0;
     }
     return Window::HandleMessage(message, wParam, lParam);
@@ -72,6 +86,7 @@ LRESULT TrayWindow::OnCreate(WPARAM, LPARAM) {
     m_applier = std::make_unique<WallPaperApplier>(*m_context);
     m_preview.Create(m_context.get(), m_context->settings().enableHalfTone);
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    m_alreadyRunning = AlreadyRunningMessage();
 
     // The wallpaper of the last run comes back, without the effect.
     AppSettings& settings = m_context->settings();
@@ -86,7 +101,7 @@ LRESULT TrayWindow::OnCreate(WPARAM, LPARAM) {
     }
 
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    HICON small = LoadIconW(instance, MAKEINTRESOURCEW(IDI_TRAY));
+    HICON small = LoadTrayIconImage();
     TrayIcon(NIM_ADD, small, kAppTip);
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, (LPARAM)LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAINFRAME)));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, (LPARAM)small);
@@ -276,4 +291,18 @@ bool TrayWindow::TrayIcon(DWORD action, HICON icon, const char* tip) {
         data.uFlags |= NIF_TIP;
     }
     return s_notifyIcon(action, &data) != FALSE;
+}
+
+void TrayWindow::ShowAlreadyRunningTip() {
+    NOTIFYICONDATAW data = {};
+    data.cbSize = sizeof(data);
+    data.hWnd = hwnd();
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_INFO;
+    data.dwInfoFlags = NIIF_INFO;
+    data.uTimeout = 10000;
+    std::wstring text = ToWide(kAlreadyRunning), title = ToWide(kAppTip);
+    wcsncpy(data.szInfo, text.c_str(), sizeof(data.szInfo) / sizeof(data.szInfo[0]) - 1);
+    wcsncpy(data.szInfoTitle, title.c_str(), sizeof(data.szInfoTitle) / sizeof(data.szInfoTitle[0]) - 1);
+    s_notifyIcon(NIM_MODIFY, &data);
 }

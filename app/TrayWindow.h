@@ -71,6 +71,8 @@ private:
     void ApplyAndRunCommand(const CWallPaperData& entry);
     std::string MenuText(UINT command) const;
     bool TrayIcon(DWORD action, HICON icon, const char* tip);
+    // The balloon from the icon when the program is started a second time.
+    void ShowAlreadyRunningTip();
 
     static const MessageEntry<TrayWindow> kMessages[];
     static const CommandEntry<TrayWindow> kCommands[];
@@ -83,5 +85,6 @@ private:
     HMENU m_menu = nullptr;
     std::unique_ptr<WallPaperApplier> m_applier;
     UINT m_taskbarCreated = 0;
+    UINT m_alreadyRunning = 0;
     bool m_endsProgram = false;
 };

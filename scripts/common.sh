@@ -24,6 +24,11 @@ APT_NEEDS=(
   "locale-gen:locales"
   "import:imagemagick"
   "xdotool:xdotool"
+  "python3:python3"
+  "makensis:nsis"
+  "chmcmd:fp-utils"
+  "zip:zip"
+  "unzip:unzip"
 )
 
 have() {

@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# What a Windows user downloads, checked under Wine: the icons are what the
+# project's script makes; the help file holds a page for every menu command
+# and dialog; scripts/package makes the installer and the zip; the installer,
+# run silently in a fresh prefix, puts every file and shortcut in place and
+# presets only settings that are absent; the installed program starts, shows
+# its icon, stays single, opens its help; a reinstall keeps the list and the
+# settings; the silent uninstall removes the program and keeps the list and
+# the settings; the zip, unpacked into a new folder, runs.
+# Exit status 0 only when all of it passed.
+set -u
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"
+failures=0
+ok() { echo "  ok: $1"; }
+bad() { echo "  FAILED: $1"; failures=$((failures + 1)); }
+check() { local what=$1; shift; if "$@"; then ok "$what"; else bad "$what"; fi; }
+
+echo "-- icons"
+icons=$(mktemp -d)
+python3 "$TAVRIN_ROOT/scripts/make-icons.py" "$icons"
+for ico in tavrin.ico tray.ico; do
+  check "res/$ico is what scripts/make-icons.py makes" cmp -s "$icons/$ico" "$TAVRIN_ROOT/res/$ico"
+  sizes=$(python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(); n=struct.unpack_from("<H",d,4)[0]; print(" ".join(str(d[6+16*i] or 256) for i in range(n)))' "$TAVRIN_ROOT/res/$ico")
+  check "$ico holds 16 20 24 32 40 48 64 256 (has: $sizes)" test "$sizes" = "16 20 24 32 40 48 64 256"
+done
+rm -rf "$icons"
+
+echo "-- help file"
+chm="$BIN_DIR/Tavrin.chm"
+listing=$(chmls list "$chm" 2>/dev/null)
+for page in $(grep -o '^ *[a-z-]*\.html' "$TAVRIN_ROOT/help/contents.txt"); do
+  echo "$listing" | grep -q " /$page\$" || bad "Tavrin.chm lacks $page"
+done
+for page in menu-wallpaper menu-list menu-add menu-settings menu-help menu-exit dlg-list dlg-entry dlg-imagefile \
+            dlg-folder dlg-archive dlg-settings dlg-cache dlg-plugins dlg-pluginstatus; do
+  echo "$listing" | grep -q " /$page.html\$" || bad "Tavrin.chm lacks the page $page.html"
+done
+check "Tavrin.chm has its contents and index" bash -c 'echo "$1" | grep -q " /toc.hhc$" && echo "$1" | grep -q " /index.hhk$"' _ "$listing"
+
+echo "-- packages"
+TAVRIN_PACKAGE_NO_BUILD=1 "$TAVRIN_ROOT/scripts/package" || { bad "scripts/package"; exit 1; }
+setup="$BUILD_DIR/dist/tavrin-setup.exe"; zipfile="$BUILD_DIR/dist/tavrin-portable.zip"
+shipped=(tavrin.exe Tavrin.chm Readme.txt LICENSE.txt)
+wic=0
+if [ -d "$TAVRIN_ROOT/spi/wic" ]; then wic=1; shipped+=(plugins/tvwic.spi); fi
+zipped=$(unzip -Z1 "$zipfile")
+for f in "${shipped[@]}"; do
+  check "the zip holds $f" grep -qx "$f" <<<"$zipped"
+done
+
+echo "-- a fresh Wine prefix"
+ensure_display
+trap 'stop_display' EXIT
+rm -rf "$BUILD_DIR/wineprefix-pkg"
+ensure_prefix wineprefix-pkg C.UTF-8
+wine_env wineprefix-pkg C.UTF-8
+trap 'wineserver -k 2>/dev/null; stop_display' EXIT
+wineserver -p >/dev/null 2>&1 </dev/null &
+wine cmd /c exit >/dev/null 2>&1 </dev/null
+
+unix_of() { winepath -u "$(wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r')" 2>/dev/null; }
+local_app=$(unix_of LOCALAPPDATA); roaming=$(unix_of APPDATA)
+inst="$local_app/Programs/Tavrin"
+inst_win=$(winepath -w "$inst" 2>/dev/null)
+programs="$roaming/Microsoft/Windows/Start Menu/Programs"
+startup_dir() { find "$programs" -maxdepth 1 -iname startup -print -quit; }   # Wine spells it StartUp
+settings='HKCU\Software\Vandrel Software\Tavrin\Settings'
+uninst='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tavrin'
+reg_value() {   # reg_value KEY NAME -> "TYPE VALUE", or nothing
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { $1 = ""; sub(/^ +/, ""); print; exit }'
+}
+run_shipped() {   # run_shipped EXE_UNIX_PATH GTEST_FILTER
+  local report; report=$(mktemp --suffix=.xml); rm -f "$report"
+  TAVRIN_PKG_EXE=$(winepath -w "$1") WINEDEBUG=-all \
+    wine explorer /desktop=tavrin-pkg,1024x768 "$WIN_BUILD/tests/package_tests.exe" --gtest_filter="$2" \
+      --gtest_output="xml:$(winepath -w "$report")" </dev/null >"$BUILD_DIR/package-tests.log" 2>&1
+  grep -E '^\[ +(OK|FAILED|SKIPPED) +\]|Failure|Expected|Which is|Value of|skipped|lacks|no help' \
+    "$BUILD_DIR/package-tests.log" | grep -v '^\[  FAILED  \] [0-9]* test' | sed 's/^/    /'
+  local summary; summary=$(grep -o '<testsuites tests="[0-9]*" failures="[0-9]*" disabled="[0-9]*" errors="[0-9]*"' "$report" 2>/dev/null)
+  rm -f "$report"
+  [ -n "$summary" ] && [[ $summary == *'failures="0"'* ]] && [[ $summary == *'errors="0"'* ]]
+}
+
+echo "-- silent install into the fresh prefix"
+check "tavrin-setup.exe /S ends with 0" wine "$setup" /S
+for f in "${shipped[@]}" uninstall.exe; do check "installed: $f" test -s "$inst/$f"; done
+check "Start-menu shortcut" test -s "$programs/Tavrin/Tavrin.lnk"
+check "help shortcut" test -s "$programs/Tavrin/Tavrin ヘルプ.lnk"
+startup=$(startup_dir)
+check "log-on shortcut (ticked by default)" test -s "$startup/Tavrin.lnk"
+check "Apps & Features entry names the uninstaller" \
+  bash -c '[[ "$1" == *uninstall.exe* ]]' _ "$(reg_value "$uninst" UninstallString)"
+if [ $wic = 1 ]; then
+  check "EnableSPI preset to 1" test "$(reg_value "$settings" EnableSPI)" = "REG_DWORD 0x1"
+  check "SPIPath preset to the plugins folder" test "$(reg_value "$settings" SPIPath)" = "REG_SZ $inst_win\\plugins"
+else
+  check "no plug-in shipped: EnableSPI left absent" test -z "$(reg_value "$settings" EnableSPI)"
+fi
+
+echo "-- the installed program"
+jpeg_why="tvwic.spi is not part of this source tree yet (spi/wic is missing), so no JPEG can be applied through it"
+if [ $wic = 1 ]; then
+  pictures="$WINEPREFIX/drive_c/pictures"; mkdir -p "$pictures"
+  convert -size 64x48 gradient:orange-navy "$pictures/photo.jpg"
+  export TAVRIN_PKG_JPEG=$(winepath -w "$pictures/photo.jpg") TAVRIN_PKG_JPEG_SIZE=64x48
+else
+  echo "  skipped: applying a JPEG through the installed plug-in: $jpeg_why"
+  export TAVRIN_PKG_JPEG= TAVRIN_PKG_SKIP_WHY="$jpeg_why"
+fi
+check "the installed tavrin.exe: icon, list beside it, one copy per session, help, JPEG" run_shipped "$inst/tavrin.exe" '*'
+
+echo "-- reinstall over it"
+cp "$TAVRIN_ROOT/tests/data/listfiles/worked-example.tvl" "$inst/List.tvl"
+printf 'old list' > "$inst/List.tvl.bak"
+wine reg add "$settings" /v EnableSPI /t REG_DWORD /d 0 /f >/dev/null 2>&1
+wine reg add "$settings" /v ChangingEffect /t REG_DWORD /d 1 /f >/dev/null 2>&1
+wine reg add "$settings" /v ConfPath /t REG_SZ /d "$inst_win\\List.tvl" /f >/dev/null 2>&1
+wine reg delete "$settings" /v SPIPath /f >/dev/null 2>&1
+check "tavrin-setup.exe /S again ends with 0" wine "$setup" /S
+check "the list file is kept" cmp -s "$TAVRIN_ROOT/tests/data/listfiles/worked-example.tvl" "$inst/List.tvl"
+check "an existing EnableSPI = 0 survives" test "$(reg_value "$settings" EnableSPI)" = "REG_DWORD 0x0"
+check "other settings survive" test "$(reg_value "$settings" ChangingEffect)" = "REG_DWORD 0x1"
+check "ConfPath survives" test "$(reg_value "$settings" ConfPath)" = "REG_SZ $inst_win\\List.tvl"
+if [ $wic = 1 ]; then
+  check "an absent SPIPath is preset again" test "$(reg_value "$settings" SPIPath)" = "REG_SZ $inst_win\\plugins"
+fi
+
+echo "-- silent uninstall"
+check "uninstall.exe /S starts" wine "$inst/uninstall.exe" /S
+for _ in $(seq 150); do [ -e "$inst/uninstall.exe" ] || [ -e "$inst/tavrin.exe" ] || break; sleep 0.2; done
+for _ in $(seq 50); do [ -e "$inst/uninstall.exe" ] || break; sleep 0.2; done
+for f in "${shipped[@]}" uninstall.exe; do check "removed: $f" test ! -e "$inst/$f"; done
+check "removed: the plugins folder" test ! -e "$inst/plugins"
+check "removed: Start-menu shortcut and folder" test ! -e "$programs/Tavrin"
+check "removed: log-on shortcut" test ! -e "$startup/Tavrin.lnk"
+check "removed: Apps & Features entry" test -z "$(reg_value "$uninst" UninstallString)"
+check "kept: the list file" cmp -s "$TAVRIN_ROOT/tests/data/listfiles/worked-example.tvl" "$inst/List.tvl"
+check "kept: its backup" test "$(cat "$inst/List.tvl.bak" 2>/dev/null)" = "old list"
+check "kept: the settings" test "$(reg_value "$settings" ChangingEffect)" = "REG_DWORD 0x1"
+
+echo "-- the portable zip in a new folder"
+wine reg delete 'HKCU\Software\Vandrel Software' /f >/dev/null 2>&1
+portable="$WINEPREFIX/drive_c/portable-$$"
+rm -rf "$portable" && mkdir -p "$portable" && unzip -q "$zipfile" -d "$portable"
+check "the unpacked tavrin.exe runs and keeps its list in its own folder" \
+  run_shipped "$portable/tavrin.exe" 'Shipped.StartsShowsItsIcon*:Shipped.ASecondStart*'
+check "List.tvl made in the portable folder" test -s "$portable/List.tvl"
+
+echo "package tests: $failures failed"
+[ "$failures" -eq 0 ]

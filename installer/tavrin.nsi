@@ -36,6 +36,7 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "MIT License"
 !define MUI_ICON "${SRCDIR}\res\tavrin.ico"
 !define MUI_UNICON "${SRCDIR}\res\tavrin.ico"
 !define MUI_ABORTWARNING
+!define MUI_WELCOMEPAGE_TEXT "Tavrin ${VERSION} を、このユーザーのためにインストールします。管理者の権限は要りません。$\r$\n$\r$\nTavrin が起動しているときは、セットアップが Tavrin を終了させます(壁紙のリストと設定は保存され、インストール後もそのまま使えます)。$\r$\n$\r$\n「次へ」をクリックして続けてください。"
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_FINISHPAGE_RUN "$INSTDIR\tavrin.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Tavrin を起動する"

@@ -11,6 +11,8 @@ SetCompressor /SOLID lzma
 
 !include MUI2.nsh
 !include LogicLib.nsh
+!include FileFunc.nsh
+!include Sections.nsh
 
 !define PRODUCT "Tavrin"
 !define VERSION "2.0β"
@@ -167,6 +169,7 @@ SectionEnd
 Section /o "un.リストファイルと設定も削除する" UnSecData
   Delete "$INSTDIR\List.tvl"
   Delete "$INSTDIR\List.tvl.bak*"
+  Delete "$INSTDIR\tvl*.tmp"
   Delete "$INSTDIR\TVTemp.bmp"
   DeleteRegKey HKCU "Software\Vandrel Software\Tavrin"
   DeleteRegKey /ifempty HKCU "Software\Vandrel Software"
@@ -176,3 +179,13 @@ Section "-un.folder"
   ; Only when empty: a list file or anything else of the user's keeps it.
   RMDir "$INSTDIR"
 SectionEnd
+
+; "uninstall.exe /S /REMOVEDATA" ticks the box for scripted removal.
+Function un.onInit
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/REMOVEDATA" $1
+  ${IfNot} ${Errors}
+    !insertmacro SelectSection ${UnSecData}
+  ${EndIf}
+FunctionEnd

@@ -138,6 +138,14 @@ check "kept: the list file" cmp -s "$TAVRIN_ROOT/tests/data/listfiles/worked-exa
 check "kept: its backup" test "$(cat "$inst/List.tvl.bak" 2>/dev/null)" = "old list"
 check "kept: the settings" test "$(reg_value "$settings" ChangingEffect)" = "REG_DWORD 0x1"
 
+echo "-- uninstall with the list and the settings (the box ticked: /REMOVEDATA)"
+check "tavrin-setup.exe /S once more" wine "$setup" /S
+printf 'BM' > "$inst/TVTemp.bmp"
+check "uninstall.exe /S /REMOVEDATA starts" wine "$inst/uninstall.exe" /S /REMOVEDATA
+for _ in $(seq 150); do [ -e "$inst" ] || break; sleep 0.2; done
+check "the installation folder is gone with list, backup and TVTemp.bmp" test ! -e "$inst"
+check "the settings are gone" test -z "$(reg_value "$settings" ChangingEffect)"
+
 echo "-- the portable zip in a new folder"
 wine reg delete 'HKCU\Software\Vandrel Software' /f >/dev/null 2>&1
 portable="$WINEPREFIX/drive_c/portable-$$"

@@ -125,6 +125,19 @@ if [ $wic = 1 ]; then
   check "an absent SPIPath is preset again" test "$(reg_value "$settings" SPIPath)" = "REG_SZ $inst_win\\plugins"
 fi
 
+echo "-- reinstall while Tavrin runs"
+wine "$inst/tavrin.exe" </dev/null >/dev/null 2>&1 &
+running=$!
+tavrin_listed() { wine winedbg --command "info proc" 2>/dev/null | grep -q "'tavrin.exe'"; }
+for _ in $(seq 20); do tavrin_listed && break; sleep 0.5; done
+check "Tavrin runs before the reinstall" tavrin_listed
+check "tavrin-setup.exe /S with Tavrin running ends with 0" wine "$setup" /S
+for _ in $(seq 100); do kill -0 $running 2>/dev/null || break; sleep 0.1; done
+check "the installer ended the running Tavrin" bash -c "! kill -0 $running 2>/dev/null"
+check "the list file it saved on the way out is the same" \
+  cmp -s "$TAVRIN_ROOT/tests/data/listfiles/worked-example.tvl" "$inst/List.tvl"
+check "its settings are still there" test "$(reg_value "$settings" ChangingEffect)" = "REG_DWORD 0x1"
+
 echo "-- silent uninstall"
 check "uninstall.exe /S starts" wine "$inst/uninstall.exe" /S
 for _ in $(seq 150); do [ -e "$inst/uninstall.exe" ] || [ -e "$inst/tavrin.exe" ] || break; sleep 0.2; done

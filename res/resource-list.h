@@ -1,2 +1,2 @@
-// Resource identifiers of the list-editing dialogs.
+// Resource identifiers of the wallpaper list dialog and the entry dialog.
 #pragma once

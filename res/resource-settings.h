@@ -1,2 +1,2 @@
-// Resource identifiers of the settings dialogs.
+// Resource identifiers of the settings dialog.
 #pragma once

@@ -1,0 +1,2 @@
+// Resource identifiers of the picture pickers: image file dialog, folder import, archived-file dialog.
+#pragma once

@@ -233,6 +233,7 @@ void TrayWindow::OnHelp() {
 // session may end before that work returns.
 LRESULT TrayWindow::OnQueryEndSession(WPARAM, LPARAM) {
     if (!Default()) return FALSE;
+    WorkScope saving(&m_work);  // a save may report a failure and wait
     if (m_context) m_context->SaveAll();
     return TRUE;
 }

@@ -155,7 +155,7 @@ bool WallPaperApplier::ApplyAtStartUp(const CWallPaperData& entry) {
     // The picture is decoded once, before the apply; the apply does not try again.
     unsigned shownBefore = ShownMessageCount();
     bool loaded = m_context.cache().Load(entry.m_strPath);
-    return Apply(entry, false, !loaded, ShownMessageCount() != shownBefore);
+    return Apply(entry, false, !loaded, !loaded && ShownMessageCount() != shownBefore);
 }
 
 bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool decodeFailed, bool failureShown) {

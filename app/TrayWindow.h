@@ -39,11 +39,11 @@ public:
     AppContext* context() { return m_context.get(); }
     PreviewWindow& preview() { return m_preview; }
     HMENU loadedMenu() const { return m_menu; }
-    // While work of this window runs (a wallpaper being applied, a picture
-    // loaded for the preview, the menu, a dialog), anything that can show a
-    // box and wait: the menu does not open, other commands are ignored, and
-    // a close waits until the work has returned.  Every such piece of work
-    // marks itself with `WorkScope busy(&tray.work());`.
+    // Work of this window that can show a box or a dialog and wait for it
+    // (applying a wallpaper, loading a picture for the preview, the menu, a
+    // dialog, a save) marks itself with `WorkScope busy(&tray.work());`.
+    // While any runs, the menu does not open, commands other than the exit
+    // are ignored, and a close waits until the work has returned.
     bool busy() const { return m_work.busy(); }
     WorkInProgress& work() { return m_work; }
     // The program's main window ends the message loop when it is gone.

@@ -29,7 +29,9 @@ EXCEPTION_DISPOSITION __cdecl tavrin_guard_handler(EXCEPTION_RECORD* record, voi
 // The chain must see exactly the state of before the call on both ways out:
 // the stack pointer after the three pushes, the previous record on fs:0, and
 // the control words the call found.  The plug-in may leave the x87 stack
-// full, exceptions pending or the direction flag set when it faults.
+// full, exceptions pending or the direction flag set when it faults.  On the
+// normal way out the x87 exception flags are only cleared when the plug-in
+// changed the control word (clearing them is slow on some processors).
 asm(R"(
     .text
     .globl _tavrin_guard_enter
@@ -58,8 +60,13 @@ _tavrin_guard_enter:
     movl 8(%ebp), %ecx
     movl 0(%ecx), %edx
     movl %edx, %fs:0
+    fnstcw 26(%ecx)
+    movw 26(%ecx), %dx
+    cmpw 24(%ecx), %dx
+    je 4f
     fnclex
     fldcw 24(%ecx)
+4:
     cmpl $0, 40(%ecx)
     je 2f
     ldmxcsr 28(%ecx)

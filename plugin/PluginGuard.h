@@ -40,7 +40,7 @@ struct Frame {
     uint32_t code = 0;
     const void* address = nullptr;
     uint16_t fpuControl = 0;
-    uint16_t reserved = 0;
+    uint16_t fpuControlAfter = 0;   // scratch of the assembly
     uint32_t mxcsr = 0;
     uint32_t hostDepth = 0;         // > 0 while our own callback code runs
     void* user = nullptr;           // what the caller keeps with the call

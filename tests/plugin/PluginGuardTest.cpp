@@ -132,6 +132,27 @@ TEST(PluginGuard, APluginThatSpoilsTheProcessorStateAndFaultsLeavesItAsItWas) {
     EXPECT_NEAR(0.3333333333, a / b, 1e-9);
 }
 
+TEST(PluginGuard, ACallThatReturnsWithOtherControlWordsGetsThemPutBack) {
+    // As some compilers' run-time libraries do when they start up inside a library.
+    const uint16_t cw = FpuControl();
+    const uint32_t mxcsr = Mxcsr();
+    auto spoil = [] {
+        uint16_t unmasked = 0x1360;  // precision and rounding changed, zero-divide unmasked
+        uint32_t flushToZero = 0x9FC0;
+        asm volatile("fldcw %0" : : "m"(unmasked));
+        if (IsProcessorFeaturePresent(PF_XMMI_INSTRUCTIONS_AVAILABLE)) asm volatile("ldmxcsr %0" : : "m"(flushToZero));
+        return 3;
+    };
+    int result = 0;
+    PluginGuard::Fault fault;
+    ASSERT_TRUE(PluginGuard::Run(spoil, &result, &fault));
+    EXPECT_EQ(3, result);
+    EXPECT_EQ(cw, FpuControl());
+    EXPECT_EQ(mxcsr, Mxcsr());
+    volatile double zero = 0.0;
+    EXPECT_TRUE(1.0 / zero > 1e300) << "division by zero is masked again";
+}
+
 TEST(PluginGuard, ThousandsOfGuardedCallsLeaveNothingBehind) {
     RawPlugin plugin("fault_picture");
     auto getPicture = plugin.Export<GetPictureFn>("GetPicture");

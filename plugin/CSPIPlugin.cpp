@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "framework/TextBridge.h"
+#include "plugin/PluginWindows.h"
 #include "plugin/ReturnedBlocks.h"
 #include "plugin/SusieErrors.h"
 #include "util/PathPieces.h"
@@ -66,6 +67,7 @@ int CSPIPlugin::Guarded(EntryPoint entry, int failure, Call call, SPIProgressCal
     m_faulted = true;
     m_fault = fault;
     m_faultedEntry = EntryPointName(entry);
+    CloseWindowsOfModule(module.get());
     return failure;
 }
 

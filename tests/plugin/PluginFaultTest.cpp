@@ -240,6 +240,23 @@ TEST(PluginFault, ConfigurationDlgFaultsAndItsOwnerWindowIsUsableAgain) {
     EXPECT_EQ(1u, messages.shown.size());
 }
 
+TEST(PluginFault, ADialogWhoseProcedureFaultsIsClosedAndItsOwnerUsableAgain) {
+    ScannedHost host({"fault_dialog"});
+    ScopedMessageRecorder messages;
+    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(nullptr, owner);
+    EXPECT_EQ(SusieResult::kInternalError, host->ConfigurationDlg(0, owner, 1));
+    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_dialog.spi", "ConfigurationDlg", "0xC0000005", "アクセス違反")));
+    EXPECT_EQ(nullptr, FindWindowW(L"#32770", L"fault dialog")) << "the plug-in's dialog is gone";
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    // Nothing of the plug-in's runs when the messages left for it are handled.
+    PostMessageW(owner, WM_NULL, 0, 0);
+    PumpMessages();
+    RedrawWindow(owner, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    DestroyWindow(owner);
+}
+
 TEST(PluginFault, EveryPluginThatFaultsInOneOperationGetsItsOwnBox) {
     ScannedHost host({"fault_issupported", "fault_picture", "pnm"});
     ScopedMessageRecorder messages;

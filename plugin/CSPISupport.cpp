@@ -189,6 +189,7 @@ const std::string& CSPISupport::GetFileFilter(bool withArchives) {
         Entry e;
         for (int n = 0; n < kMaxSupportEntries && m_plugins[i].GetSupportEntry(n, &e.type, &e.pattern); ++n)
             entries[i].push_back(e);
+        if (m_plugins[i].faulted()) entries[i].clear();  // off from now on, as in every other list
     }
     auto joinPatterns = [&](uint8_t type) {
         std::string joined;

@@ -57,7 +57,7 @@ bool DecodedBlocksFit(HLOCAL info, HLOCAL bits) {
 
 std::string PluginFaultMessage(const std::string& fileName, const char* entry, const PluginGuard::Fault& fault) {
     char detail[160];
-    std::snprintf(detail, sizeof(detail), "%s の実行中に例外 0x%08lX (%s) が発生しました (アドレス 0x%08lX)。",
+    std::snprintf(detail, sizeof(detail), "%s の実行中に例外 0x%08lX (%s) が発生しました。\nアドレス: 0x%08lX",
                   entry ? entry : "?", static_cast<unsigned long>(fault.code), PluginGuard::FaultName(fault.code),
                   static_cast<unsigned long>(reinterpret_cast<uintptr_t>(fault.address)));
     return "プラグイン[" + fileName + "]が異常終了したため、使用を停止しました。\n" + detail;

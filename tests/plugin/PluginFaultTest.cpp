@@ -17,7 +17,7 @@ namespace {
 std::string FaultText(const std::string& file, const std::string& entry, const std::string& code,
                       const std::string& name) {
     return "プラグイン[" + file + "]が異常終了したため、使用を停止しました。\n" + entry + " の実行中に例外 " + code +
-           " (" + name + ") が発生しました (アドレス 0x";
+           " (" + name + ") が発生しました。\nアドレス: 0x";
 }
 
 bool StartsWith(const std::string& text, const std::string& start) { return text.compare(0, start.size(), start) == 0; }

@@ -46,6 +46,8 @@ constexpr const char* kEntryNames[] = {
 int __stdcall GuardedProgress(int numerator, int denominator, long userValue) {
     PluginGuard::HostCallback scope;
     auto callback = reinterpret_cast<SPIProgressCallback>(scope.user());
+    // Called from a thread of the plug-in's own, outside any guarded call:
+    // the host's callback belongs to the user-interface thread and is not run.
     if (!callback) return 0;
     try {
         return callback(numerator, denominator, userValue);

@@ -54,10 +54,11 @@ using Body = int (*)(void* context);
 // returned; false with *fault set when it faulted.
 bool Call(Body body, void* context, int* result, Fault* fault, void* user = nullptr);
 
-// The same for any callable returning int.
+// The same for any callable returning int.  It must not throw: no C++
+// exception may travel through the guard's frame or the plug-in's.
 template <typename F>
 bool Run(F& callable, int* result, Fault* fault, void* user = nullptr) {
-    return Call([](void* c) { return (*static_cast<F*>(c))(); }, &callable, result, fault, user);
+    return Call([](void* c) noexcept { return (*static_cast<F*>(c))(); }, &callable, result, fault, user);
 }
 
 // Marks our own code running inside a guarded call (a callback from the

@@ -4,6 +4,7 @@
 // notifications into virtual calls (layout done, selection and folder
 // changed, file accepted) and lets the template paint.
 #include <windows.h>
+#include <commdlg.h>
 
 #include <string>
 #include <vector>

@@ -26,7 +26,9 @@ void CBMPFileDialog::OnSelChange() {
     DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(ToWide(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         m_previewPath.clear();
-    } else {
+    } else if (path != m_previewPath) {
+        // The dialog reports one change several times (old row off, new row
+        // on); the cache gains a reference per file chosen, not per report.
         m_previewPath = path;
         if (m_context) m_context->cache().Load(m_previewPath);
     }

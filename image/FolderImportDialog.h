@@ -30,6 +30,8 @@ public:
     static std::vector<std::string> FilterFiles(const std::vector<std::string>& files, const std::string& patterns);
 
     const std::string& previewPath() const { return m_previewPath; }
+    // The file list, for a look at its rows and ticks while the dialog runs.
+    CheckListBox& fileList() { return m_fileList; }
 
 protected:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;

@@ -19,6 +19,8 @@ namespace {
 const char* const kFolderChooserTitle = "場所";
 const char* const kDeleteUncheckedQuestion = "チェックされていないアイテムを消してよいですか？";
 
+constexpr int kHeaderMargins = 12;  // a header item's text margins, both sides
+
 struct Column { const char* heading; int widthFactor; };
 const Column kColumns[] = {
     {"使用", 1},
@@ -57,8 +59,11 @@ BOOL WallpaperListDialog::OnInitDialog() {
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, (LPARAM)(m_smallIcon ? m_smallIcon : m_icon));
 
     m_rows.Attach(Item(IDC_LIST_ROWS));
+    // Each column is as wide as its heading times its factor, plus the
+    // header's own margins so that even a factor of 1 shows the heading whole.
     for (int i = 0; i < (int)(sizeof(kColumns) / sizeof(kColumns[0])); ++i)
-        m_rows.InsertColumn(i, kColumns[i].heading, m_rows.StringWidth(kColumns[i].heading) * kColumns[i].widthFactor);
+        m_rows.InsertColumn(i, kColumns[i].heading,
+                            m_rows.StringWidth(kColumns[i].heading) * kColumns[i].widthFactor + kHeaderMargins);
     m_rows.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
 
     // Last entry first, so the rows read top to bottom as the tray menu does.

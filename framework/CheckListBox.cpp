@@ -34,6 +34,7 @@ void CheckListBox::Detach() {
     }
     m_hwnd = nullptr;
     m_rows.clear();
+    m_known.clear();
 }
 
 int CheckListBox::AddString(const std::string& text, LPARAM data, int check) {
@@ -42,6 +43,7 @@ int CheckListBox::AddString(const std::string& text, LPARAM data, int check) {
     int index = (int)SendMessageW(m_hwnd, LB_ADDSTRING, 0, (LPARAM)wide.c_str());
     if (index < 0) return -1;
     m_rows.push_back(std::make_unique<Row>(Row{data, check}));
+    m_known.insert(m_rows.back().get());
     SendMessageW(m_hwnd, LB_SETITEMDATA, (WPARAM)index, (LPARAM)m_rows.back().get());
     return index;
 }
@@ -49,6 +51,7 @@ int CheckListBox::AddString(const std::string& text, LPARAM data, int check) {
 void CheckListBox::ResetContent() {
     if (m_hwnd) SendMessageW(m_hwnd, LB_RESETCONTENT, 0, 0);
     m_rows.clear();
+    m_known.clear();
 }
 
 int CheckListBox::GetCount() const { return m_hwnd ? (int)SendMessageW(m_hwnd, LB_GETCOUNT, 0, 0) : 0; }
@@ -75,8 +78,7 @@ CheckListBox::Row* CheckListBox::RowAt(int index) const {
     if (data == LB_ERR || data == 0) return nullptr;
     Row* row = reinterpret_cast<Row*>(data);
     // Only rows of this store are trusted.
-    auto known = std::find_if(m_rows.begin(), m_rows.end(), [row](const auto& r) { return r.get() == row; });
-    return known == m_rows.end() ? nullptr : row;
+    return m_known.count(row) ? row : nullptr;
 }
 
 LPARAM CheckListBox::GetItemData(int index) const {
@@ -219,6 +221,7 @@ LRESULT CALLBACK CheckListBox::SubclassProc(HWND hwnd, UINT message, WPARAM wPar
         RemoveWindowSubclass(hwnd, &CheckListBox::SubclassProc, kSubclassId);
         self->m_hwnd = nullptr;
         self->m_rows.clear();
+        self->m_known.clear();
         return r;
     }
     }

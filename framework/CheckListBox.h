@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 class CheckListBox {
@@ -68,4 +69,6 @@ private:
     // Rows point into this store; a row's storage lives until the control is
     // emptied or released, so no row can reach freed memory.
     std::vector<std::unique_ptr<Row>> m_rows;
+    // The rows of this store, to trust only item data that points at one.
+    std::unordered_set<const Row*> m_known;
 };

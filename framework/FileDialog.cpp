@@ -48,7 +48,7 @@ INT_PTR FileDialog::DoModal() {
     ofn.lpstrFile = m_fileBuffer.data();
     ofn.nMaxFile = (DWORD)m_fileBuffer.size();
     ofn.lpstrDefExt = m_defaultExtension.empty() ? nullptr : m_defaultExtension.c_str();
-    ofn.Flags = m_flags | OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLESIZING;
+    ofn.Flags = m_flags | OFN_EXPLORER | OFN_ENABLEHOOK;
     if (m_templateId) {
         ofn.Flags |= OFN_ENABLETEMPLATE;
         ofn.lpTemplateName = MAKEINTRESOURCEW(m_templateId);
@@ -72,6 +72,11 @@ std::string FileDialog::GetPathName() const { return m_result.empty() ? std::str
 std::string FileDialog::GetFileName() const { return FileNameOf(GetPathName()); }
 
 std::string FileDialog::CurrentFilePath() const {
+    std::wstring path = CurrentFilePathWide();
+    return path.empty() ? std::string() : PathToCp932(path);
+}
+
+std::wstring FileDialog::CurrentFilePathWide() const {
     HWND dialog = dialogWindow();
     if (!dialog) return {};
     LRESULT needed = SendMessageW(dialog, CDM_GETFILEPATH, 0, 0);
@@ -80,7 +85,7 @@ std::string FileDialog::CurrentFilePath() const {
     LRESULT got = SendMessageW(dialog, CDM_GETFILEPATH, (WPARAM)path.size(), (LPARAM)&path[0]);
     if (got <= 0) return {};
     path.resize(wcsnlen(path.c_str(), path.size()));
-    return path.empty() ? std::string() : PathToCp932(path);
+    return path;
 }
 
 UINT_PTR CALLBACK FileDialog::HookProc(HWND hwnd, UINT message, WPARAM, LPARAM lParam) {

@@ -29,6 +29,7 @@ public:
     HWND dialogWindow() const { return m_hook ? GetParent(m_hook) : nullptr; }
     // The full path of the current selection in the dialog, empty when none.
     std::string CurrentFilePath() const;
+    std::wstring CurrentFilePathWide() const;
 
     // The filter as the system takes it: pieces separated and ended by zeros.
     static std::wstring FilterToSystem(const std::string& filter);

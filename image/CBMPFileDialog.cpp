@@ -1,9 +1,17 @@
 #include "image/CBMPFileDialog.h"
 
 #include "framework/TextBridge.h"
+#include "framework/UserMessages.h"
 #include "image/PreviewDrawing.h"
 #include "list/AppContext.h"
 #include "res/resource.h"
+
+namespace {
+const char* const kUnusableNameMessage =
+    "このファイルの名前には、扱えない文字が含まれています。\n名前を変えてから選んでください。";
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+}  // namespace
 
 CBMPFileDialog::CBMPFileDialog(bool openFileDialog, const std::string& defaultExtension, const std::string& fileName,
                                DWORD flags, const std::string& filter, HWND parent)
@@ -41,4 +49,13 @@ void CBMPFileDialog::OnPaint() {
     if (!preview) return;
     DrawDialogPreview(preview, m_previewRect.right - m_previewRect.left, m_previewRect.bottom - m_previewRect.top,
                       m_context->cache().GetBitmap(m_previewPath), m_context->settings().enableHalfTone);
+}
+
+bool CBMPFileDialog::OnFileOk() {
+    // The list keeps code page 932 paths: a file whose name cannot be written
+    // in it (not even in its short form) could never be found again.
+    std::wstring chosen = CurrentFilePathWide();
+    if (chosen.empty() || !Exists(chosen) || Exists(ToWide(PathToCp932(chosen)))) return true;
+    ShowAppMessage(kUnusableNameMessage, MB_OK | MB_ICONEXCLAMATION, dialogWindow());
+    return false;
 }

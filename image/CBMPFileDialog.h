@@ -28,6 +28,7 @@ public:
 protected:
     void OnInitDone() override;
     void OnSelChange() override;
+    bool OnFileOk() override;
     void OnPaint() override;
 
 private:

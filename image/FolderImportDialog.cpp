@@ -78,9 +78,11 @@ std::vector<std::string> FolderImportDialog::FindInFolder(const std::string& fol
         do {
             // Folders are no pictures, even when their names match.
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-            // A name code page 932 cannot hold is kept in its short form.
+            // A name code page 932 cannot hold is kept in its short form; a
+            // file that has none cannot be named in the list and is left out.
             std::string path = PathToCp932(ToWide(prefix) + data.cFileName);
-            if (!path.empty()) found.push_back(path);
+            if (!path.empty() && GetFileAttributesW(ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES)
+                found.push_back(path);
         } while (FindNextFileW(find.get(), &data));
     }
     return found;

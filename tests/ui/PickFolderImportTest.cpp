@@ -199,3 +199,31 @@ TEST(FolderImportPlugins, ThePluginPatternsChooseTheFiles) {
               FolderImportDialog::FilterFiles({pics.File("g.PGM"), pics.File("a.bmp")}, patterns));
     EXPECT_EQ(2u, FolderImportDialog::FilterFiles({pics.File("g.PGM"), pics.File("a.bmp")}, "*.*").size());
 }
+
+TEST_F(FolderImportFixture, AFolderOfThousandsFillsAndForeignNamesTakeTheirShortForm) {
+    const int count = 1000;
+    for (int i = 0; i < count; ++i) WriteBytes(pics.File("p" + std::to_string(i) + ".bmp"), "BM");
+    // "é" has no code page 932 form: the file is offered under its short name.
+    std::wstring foreign = ToWide(pics.path()) + L"caf\u00e9.bmp";
+    HANDLE f = CreateFileW(foreign.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, f);
+    CloseHandle(f);
+    FolderImportDialog dialog(*pick.context);
+    dialog.SetFolder(pics.path());
+    int rows = 0;
+    INT_PTR result = Run(dialog, [&](HWND d) {
+        rows = dialog.fileList().GetCount();
+        ClickButton(d, IDOK);
+    });
+    ASSERT_EQ(IDOK, result);
+    EXPECT_EQ(count + 1, rows);
+    auto entries = dialog.TakeEntries();
+    ASSERT_EQ(size_t(count + 1), entries.size());
+    int foreignRows = 0;
+    for (const auto& e : entries) {
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(ToWide(e->m_strPath).c_str())) << e->m_strPath;
+        EXPECT_EQ(std::string::npos, e->m_strPath.find('?'));
+        if (e->m_strName.rfind("p", 0) != 0) ++foreignRows;
+    }
+    EXPECT_EQ(1, foreignRows);
+}

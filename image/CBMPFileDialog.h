@@ -5,30 +5,34 @@
 
 #include <string>
 
+#include "framework/FileDialog.h"
+
 class AppContext;
 
-class CBMPFileDialog {
+class CBMPFileDialog : public FileDialog {
 public:
     // filter: "text|pattern|...||" in code page 932 ('|' separates fields).
     CBMPFileDialog(bool openFileDialog, const std::string& defaultExtension, const std::string& fileName,
                    DWORD flags, const std::string& filter, HWND parent);
-    ~CBMPFileDialog();
-    CBMPFileDialog(const CBMPFileDialog&) = delete;
-    CBMPFileDialog& operator=(const CBMPFileDialog&) = delete;
+    ~CBMPFileDialog() override;
 
     // The cache the preview decodes into; without one the preview stays empty.
     void SetContext(AppContext* context);
-    INT_PTR DoModal();                    // IDOK or IDCANCEL
-    std::string GetPathName() const;      // full path, code page 932 (short form where cp932 cannot hold it)
-    std::string GetFileName() const;      // name with extension, no folder
+    // DoModal (IDOK or IDCANCEL), GetPathName and GetFileName come from FileDialog.
+
+    // The picture the preview shows: the current selection, empty at first.
+    const std::string& previewPath() const { return m_previewPath; }
+    // The preview control's rectangle in the template's client coordinates.
+    const RECT& previewRect() const { return m_previewRect; }
+
+protected:
+    void OnInitDone() override;
+    void OnSelChange() override;
+    bool OnFileOk() override;
+    void OnPaint() override;
 
 private:
-    bool m_open;
-    std::string m_defaultExtension;
-    std::string m_fileName;
-    DWORD m_flags;
-    std::string m_filter;
-    HWND m_parent;
     AppContext* m_context = nullptr;
-    std::string m_pathName;
+    std::string m_previewPath;
+    RECT m_previewRect = {0, 0, 0, 0};
 };

@@ -7,11 +7,16 @@
 
 #include "app/PostChangeCommand.h"
 #include "framework/TextBridge.h"
+#include "framework/UserMessages.h"
 #include "res/resource.h"
+#include "ui/WallpaperEntryDialog.h"
+#include "ui/WallpaperListDialog.h"
 #include "util/PathPieces.h"
 
 namespace {
 const char* const kNoEntriesItem = "未登録";
+const char* const kSelectionGoneMessage =
+    "現在選択されている壁紙がリストから消去されています。\n選択し直してください。";
 }
 
 UINT WallpaperMenuFlags(const CWallPaperData& entry, const AppSettings& settings) {
@@ -206,15 +211,38 @@ void TrayWindow::ApplyAndRunCommand(const CWallPaperData& entry) {
 }
 
 // The list, add and settings dialogs.  While one is open a right click on
-// the icon does nothing.
+// the icon does nothing.  A list changed by a dialog is saved at once, so
+// no crash or power cut later can take the user's edits with it.
 void TrayWindow::OnListDialog() {
-    WorkScope dialog(&m_work);
+    WorkScope busy(&m_work);
+    AppSettings& settings = m_context->settings();
+    const std::string selected = settings.selectedWallPaper;
+    bool changed = false, modified = false;
+    {
+        WallpaperListDialog dialog(*m_context);
+        dialog.DoModal(nullptr);
+        changed = dialog.listChanged();
+        modified = dialog.listModified();
+    }
     m_context->cache().Synchronize();
+    if (modified) m_context->list().Save();
+    if (changed && !m_context->list().FindByImagePath(selected)) {
+        ShowAppMessage(kSelectionGoneMessage, MB_OK | MB_ICONEXCLAMATION);
+        settings.selectedWallPaper.clear();
+    }
 }
 
 void TrayWindow::OnAddEntry() {
-    WorkScope dialog(&m_work);
+    WorkScope busy(&m_work);
+    WallpaperEntryDialog dialog(*m_context);
+    INT_PTR result = dialog.DoModal(nullptr);
     m_context->cache().Synchronize();
+    if (result == IDOK) {
+        auto entry = std::make_unique<CWallPaperData>(dialog.displayName(), dialog.path(), dialog.style());
+        entry->m_bInUse = true;
+        m_context->list().InsertFront(std::move(entry));
+        m_context->list().Save();
+    }
 }
 
 void TrayWindow::OnSettings() {

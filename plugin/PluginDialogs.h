@@ -3,6 +3,8 @@
 // settings dialog (enable, configure, status) and one plug-in's status report.
 #include <windows.h>
 
+#include <string>
+
 class CSPIControl;
 class CSPISupport;
 
@@ -12,3 +14,10 @@ bool ShowPluginSettingDialog(CSPIControl& host, HWND parent);
 
 // Shows the status report of plug-in `index` modally over `parent`.
 void ShowPluginStatus(CSPISupport& host, int index, HWND parent);
+
+// Calls plug-in `index`'s own configuration dialog (function code 1) over
+// `parent`; the plug-in's answer, or -1 when it has none.
+int CallPluginConfiguration(CSPISupport& host, int index, HWND parent);
+
+// The status report of plug-in `index` as the status dialog shows it.
+std::string BuildPluginStatusReport(CSPISupport& host, int index);

@@ -7,7 +7,7 @@
 #include <map>
 
 #include "ModalScript.h"
-#include "TestPictures.h"
+#include "image/TestPictures.h"
 #include "TestSupport.h"
 #include "image/PictureCacheDialog.h"
 #include "list/AppContext.h"

@@ -167,7 +167,7 @@ TEST(PluginSettingDialog, CancelChangesNoFlagAndNotTheStoredList) {
     EXPECT_EQ("mg_arc2.spi\\\\", plugins.Stored());
 }
 
-TEST(PluginSettingDialog, WithNoPluginTheListIsEmptyAndOkStoresAnEmptyList) {
+TEST(PluginSettingDialog, WithNoPluginTheListIsEmptyAndOkKeepsTheStoredList) {
     ManagePluginHost plugins(false, "old.spi");
     ASSERT_EQ(0, plugins.host->GetPluginCount());
     int rows = -1;
@@ -184,7 +184,21 @@ TEST(PluginSettingDialog, WithNoPluginTheListIsEmptyAndOkStoresAnEmptyList) {
     EXPECT_EQ(0, rows);
     EXPECT_FALSE(about);
     EXPECT_FALSE(config);
+    // A host that never held a plug-in knows nothing of the stored names.
+    EXPECT_EQ("old.spi", plugins.Stored());
+}
+
+TEST(PluginSettingDialog, EnablingTheLastDisabledPluginStoresAnEmptyList) {
+    ManagePluginHost plugins(true, "mg_arc2.spi");
+    ModalScript script;
+    script.Then(kCaption, [&](HWND dialog) {
+        PressSpaceOn(List(dialog), RowOf(dialog, "mg_arc2.spi"));
+        Click(dialog, IDOK);
+    });
+    EXPECT_TRUE(ShowPluginSettingDialog(*plugins.host, nullptr));
+    EXPECT_TRUE(script.done());
     EXPECT_EQ("", plugins.Stored());
+    for (int i = 0; i < plugins.host->GetPluginCount(); ++i) EXPECT_TRUE(plugins.host->IsEnabled(i));
 }
 
 TEST(PluginSettingDialog, AboutShowsTheStatusOfTheFirstSelectedRow) {

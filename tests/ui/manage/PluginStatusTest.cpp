@@ -119,5 +119,7 @@ TEST(PluginStatus, PluginWithoutDescriptionOrVersionShowsEmptyValues) {
     EXPECT_NE(std::string::npos, report.find(" Plugin Desc. : \r\n"));
     EXPECT_NE(std::string::npos, report.find(" ConfigurationDlg : 0x00000000 \r\n"));
     EXPECT_NE(std::string::npos, report.find(" [Version Data]\r\n CompanyName : \r\n FileDescription : \r\n"));
-    EXPECT_EQ(" Comments : \r\n ", report.substr(report.size() - 16));
+    const std::string end = " Comments : \r\n ";
+    ASSERT_GT(report.size(), end.size());
+    EXPECT_EQ(end, report.substr(report.size() - end.size()));
 }

@@ -9,6 +9,8 @@
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
 #include "res/resource.h"
+#include "ui/SettingsDialog.h"
+#include "ui/SettingsFollowUp.h"
 #include "ui/WallpaperEntryDialog.h"
 #include "ui/WallpaperListDialog.h"
 #include "util/PathPieces.h"
@@ -244,8 +246,13 @@ void TrayWindow::OnAddEntry() {
 
 void TrayWindow::OnSettings() {
     m_busy = true;
-    m_context->settings().Save();
-    m_preview.SetHalftone(m_context->settings().enableHalfTone);
+    bool listPathChanged = false;
+    {
+        SettingsDialog dialog(*m_context);
+        dialog.DoModal(nullptr);  // no owner; its result does not matter
+        listPathChanged = dialog.listPathChanged();
+    }
+    AfterSettingsDialog(*m_context, m_preview, listPathChanged);
     m_busy = false;
 }
 

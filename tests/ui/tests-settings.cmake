@@ -12,6 +12,9 @@ if(WIN32)
   target_compile_definitions(settings_tests PRIVATE
     TAVRIN_BIN_DIR="${TAVRIN_BIN_DIR}" TAVRIN_TEST_BIN_DIR="${CMAKE_CURRENT_BINARY_DIR}")
   add_dependencies(settings_tests tavrin)
+  if(TARGET mg_plain)  # a test plug-in of the management dialogs' tests
+    add_dependencies(settings_tests mg_plain)
+  endif()
   add_test(NAME settings_tests
            COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/../run-in-desktop.sh $<TARGET_FILE:settings_tests>)
 

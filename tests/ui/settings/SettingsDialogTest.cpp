@@ -12,6 +12,7 @@
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
 #include "list/AppContext.h"
+#include "plugin/CSPIControl.h"
 #include "res/resource.h"
 #include "ui/SettingsDialog.h"
 
@@ -395,4 +396,86 @@ TEST(SettingsFileFilter, SplitsAtBarsButNotInsideDoubleByteCharacters) {
     std::wstring expected = std::wstring(L"\u30DD(*.p)") + L'\0' + L"*.p" + L'\0' + L"\u5168\u3066\u306E\uFF8C\uFF67"
                             L"\uFF72\uFF99(*.*)" + L'\0' + L"*.*" + L'\0' + L'\0' + L'\0' + L'\0';
     EXPECT_EQ(expected, filter);
+}
+
+namespace {
+// Ticks row `row` of a list view with check boxes as a user does: select, space.
+void TickRow(HWND list, int row) {
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, row, (LPARAM)&item);
+    SetFocus(list);
+    SendMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
+    SendMessageW(list, WM_KEYUP, VK_SPACE, 0);
+}
+int RowShowing(HWND list, int column, const std::string& text) {
+    int rows = (int)SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+    for (int row = 0; row < rows; ++row) {
+        wchar_t buffer[520] = {};
+        LVITEMW item = {};
+        item.iSubItem = column;
+        item.pszText = buffer;
+        item.cchTextMax = 520;
+        SendMessageW(list, LVM_GETITEMTEXTW, row, (LPARAM)&item);
+        if (ToCp932(buffer) == text) return row;
+    }
+    return -1;
+}
+}  // namespace
+
+TEST_F(SettingsDialogTest, CacheAndPluginDialogsActAtOnceEvenWhenTheDialogIsCancelled) {
+    std::string spi = dir.File("spi");
+    CreateDirectoryW(W(spi).c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(W(std::string(TAVRIN_TEST_BIN_DIR) + "/spi/mg_plain.spi").c_str(),
+                          W(spi + "\\mg_plain.spi").c_str(), FALSE));
+    profile.WriteString("Settings", "SPIPath", spi);
+    std::string a = dir.File("a.bmp"), b = dir.File("b.bmp");
+    WriteTestBitmap(a, 8, 8, SolidRed);
+    WriteTestBitmap(b, 8, 8, Gradient);
+    AppContext& c = Context();
+    // Bitmaps are read natively while plug-ins are off; then they go on.
+    ASSERT_TRUE(c.cache().Load(a));
+    ASSERT_TRUE(c.cache().Load(b));
+    c.settings().enableSPI = true;
+    CSPIControl& host = c.cache().pluginHost();
+    host.ReloadFromSettings();
+    ASSERT_EQ(1, host.GetPluginCount());
+
+    HWND settingsWindow = nullptr, cacheOwner = nullptr, pluginOwner = nullptr;
+    ModalScript modal;
+    modal.Then(kCaption, [&](HWND d) {
+        settingsWindow = d;
+        SetItemText(d, IDC_SET_LIST_PATH, dir.File("other.tvl"));
+        Click(d, IDC_SET_CACHE_MANAGER);
+        Click(d, IDC_SET_SPI_SETTINGS);
+        Click(d, IDCANCEL);
+    });
+    modal.Then("画像キャッシュ管理", [&](HWND cache) {
+        cacheOwner = GetWindow(cache, GW_OWNER);
+        HWND list = GetDlgItem(cache, IDC_CACHE_LIST);
+        int row = RowShowing(list, 1, a);
+        ASSERT_GE(row, 0);
+        TickRow(list, row);
+        Click(cache, IDOK);
+    });
+    modal.Then("Susie-plugin設定", [&](HWND plugins) {
+        pluginOwner = GetWindow(plugins, GW_OWNER);
+        HWND list = GetDlgItem(plugins, IDC_SPI_LIST);
+        int row = RowShowing(list, 1, "mg_plain.spi");
+        ASSERT_GE(row, 0);
+        TickRow(list, row);  // unticks: it was enabled
+        Click(plugins, IDOK);
+    });
+    SettingsDialog dialog(c);
+    dialog.DoModal(nullptr);
+    EXPECT_EQ(3, modal.ran());
+    EXPECT_EQ(settingsWindow, cacheOwner);
+    EXPECT_EQ(settingsWindow, pluginOwner);
+    EXPECT_EQ(nullptr, c.cache().Find(a)) << "unloaded by the cache dialog";
+    EXPECT_NE(nullptr, c.cache().Find(b));
+    EXPECT_FALSE(host.IsEnabled(0));
+    EXPECT_EQ("mg_plain.spi", profile.GetString("Settings", "DisableSPIs", "<absent>"));
+    EXPECT_FALSE(dialog.listPathChanged());
+    EXPECT_EQ(dir.File("List.tvl"), c.settings().listFilePath) << "the settings dialog itself wrote nothing";
 }

@@ -44,7 +44,13 @@ bool ChooseFileSystemFolder(HWND owner, const std::string& title, std::string* p
 
 bool SnapshotModules(std::vector<LoadedModule>* modules) {
     modules->clear();
-    UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, GetCurrentProcessId()));
+    // The snapshot can fail with ERROR_BAD_LENGTH while a module is being
+    // loaded or unloaded; a few tries get past that.
+    UniqueFile snapshot;
+    for (int attempt = 0; attempt < 5 && !snapshot; ++attempt) {
+        snapshot.reset(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, GetCurrentProcessId()));
+        if (!snapshot && GetLastError() != ERROR_BAD_LENGTH) break;
+    }
     if (!snapshot) return false;
     MODULEENTRY32W entry = {};
     entry.dwSize = sizeof(entry);

@@ -8,6 +8,7 @@
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
 #include "list/ListFileCodec.h"
+#include "plugin/CSPIControl.h"
 #include "util/Cp932Convert.h"
 #include "res/resource.h"
 #include "ui/SettingsDialog.h"
@@ -67,9 +68,8 @@ struct SettingsCommandTest : ::testing::Test {
 };
 }  // namespace
 
-TEST_F(SettingsCommandTest, CancelStillSavesTheSettingsAndCopiesHalftoneToThePreview) {
+TEST_F(SettingsCommandTest, CancelStillSavesTheSettings) {
     Settings().enableHalfTone = true;  // changed elsewhere, not yet saved
-    tray->preview().SetHalftone(false);
     Command([&](HWND d) {
         EXPECT_TRUE(tray->busy()) << "a right click does nothing while the dialog is open";
         EXPECT_EQ(nullptr, GetWindow(d, GW_OWNER)) << "the dialog has no owner";
@@ -161,4 +161,20 @@ TEST_F(SettingsCommandTest, ANewPathThatCannotBeOpenedLeavesTheOldListInUse) {
     ASSERT_EQ(1u, messages.shown.size());
     EXPECT_EQ("リストファイル[" + unreachable + "]を開けなかったため、元のリストファイルを使い続けます。",
               messages.shown[0].text);
+}
+
+TEST_F(SettingsCommandTest, PluginsSwitchedOnInTheDialogAreLoadedFromTheChosenFolder) {
+    std::string spi = dir.File("spi");
+    CreateDirectoryW(W(spi).c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(W(std::string(TAVRIN_TEST_BIN_DIR) + "/spi/mg_plain.spi").c_str(),
+                          W(spi + "\\mg_plain.spi").c_str(), FALSE));
+    CSPIControl& host = tray->context()->cache().pluginHost();
+    ASSERT_EQ(0, host.GetPluginCount());
+    Command([&](HWND d) {
+        Click(d, IDC_SET_ENABLE_SPI);
+        SetItemText(d, IDC_SET_SPI_PATH, spi);
+        Click(d, IDOK);
+    });
+    EXPECT_EQ(1, host.GetPluginCount());
+    EXPECT_EQ(spi, profile.GetString("Settings", "SPIPath", ""));
 }

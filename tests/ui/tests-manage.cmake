@@ -6,7 +6,7 @@ list(APPEND TAVRIN_PORTABLE_TEST_SOURCES
 
 if(WIN32)
   list(APPEND TAVRIN_WIN_TEST_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/manage/ModalScript.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/manage/ManageDialogDriver.cpp
     ${CMAKE_CURRENT_LIST_DIR}/manage/PictureCacheDialogTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/manage/PluginSettingDialogTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/manage/PluginStatusTest.cpp)

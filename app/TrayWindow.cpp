@@ -7,11 +7,18 @@
 
 #include "app/PostChangeCommand.h"
 #include "framework/TextBridge.h"
+#include "framework/UserMessages.h"
 #include "res/resource.h"
+#include "ui/SettingsDialog.h"
+#include "ui/SettingsFollowUp.h"
+#include "ui/WallpaperEntryDialog.h"
+#include "ui/WallpaperListDialog.h"
 #include "util/PathPieces.h"
 
 namespace {
 const char* const kNoEntriesItem = "未登録";
+const char* const kSelectionGoneMessage =
+    "現在選択されている壁紙がリストから消去されています。\n選択し直してください。";
 }
 
 UINT WallpaperMenuFlags(const CWallPaperData& entry, const AppSettings& settings) {
@@ -201,23 +208,51 @@ void TrayWindow::ApplyAndRunCommand(const CWallPaperData& entry) {
 }
 
 // The list, add and settings dialogs.  While one is open a right click on
-// the icon does nothing.
+// the icon does nothing.  A list changed by a dialog is saved at once, so
+// no crash or power cut later can take the user's edits with it.
 void TrayWindow::OnListDialog() {
     m_busy = true;
+    AppSettings& settings = m_context->settings();
+    const std::string selected = settings.selectedWallPaper;
+    bool changed = false, modified = false;
+    {
+        WallpaperListDialog dialog(*m_context);
+        dialog.DoModal(nullptr);
+        changed = dialog.listChanged();
+        modified = dialog.listModified();
+    }
     m_context->cache().Synchronize();
+    if (modified) m_context->list().Save();
+    if (changed && !m_context->list().FindByImagePath(selected)) {
+        ShowAppMessage(kSelectionGoneMessage, MB_OK | MB_ICONEXCLAMATION);
+        settings.selectedWallPaper.clear();
+    }
     m_busy = false;
 }
 
 void TrayWindow::OnAddEntry() {
     m_busy = true;
+    WallpaperEntryDialog dialog(*m_context);
+    INT_PTR result = dialog.DoModal(nullptr);
     m_context->cache().Synchronize();
+    if (result == IDOK) {
+        auto entry = std::make_unique<CWallPaperData>(dialog.displayName(), dialog.path(), dialog.style());
+        entry->m_bInUse = true;
+        m_context->list().InsertFront(std::move(entry));
+        m_context->list().Save();
+    }
     m_busy = false;
 }
 
 void TrayWindow::OnSettings() {
     m_busy = true;
-    m_context->settings().Save();
-    m_preview.SetHalftone(m_context->settings().enableHalfTone);
+    bool listPathChanged = false;
+    {
+        SettingsDialog dialog(*m_context);
+        dialog.DoModal(nullptr);  // no owner; its result does not matter
+        listPathChanged = dialog.listPathChanged();
+    }
+    AfterSettingsDialog(*m_context, m_preview, listPathChanged);
     m_busy = false;
 }
 

@@ -38,3 +38,9 @@ if(WIN32)
   target_compile_definitions(mg_arc2 PRIVATE [[SPI_VERSION="00AN"]] [[SPI_DESCRIPTION="Second archive"]]
     [[SPI_PATTERN="*.ar2"]] [[SPI_TYPENAME="Test archive 2"]])
 endif()
+
+# The real program from its tray menu, in the end-to-end test program.
+if(WIN32 AND TARGET e2e_tests)
+  target_sources(e2e_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/manage/ManageEndToEndTest.cpp)
+  add_dependencies(e2e_tests mg_verfall mg_plain mg_arc mg_arc2)
+endif()

@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr int kColumnMargin = 16;
+
 struct ColumnSpec {
     const char* title;
     int factor;
@@ -38,9 +40,13 @@ PictureCacheDialog::PictureCacheDialog(AppContext& context) : Dialog(IDD_PICTURE
 
 BOOL PictureCacheDialog::OnInitDialog() {
     m_list.Attach(Item(IDC_CACHE_LIST));
+    // The header's own margins, and in the first column the check box, come
+    // on top of the text width so that no title is cut off.
+    const int checkBox = GetSystemMetrics(SM_CXSMICON);
     int column = 0;
     for (const ColumnSpec& spec : kColumns) {
-        m_list.InsertColumn(column, spec.title, m_list.StringWidth(spec.title) * spec.factor);
+        int width = m_list.StringWidth(spec.title) * spec.factor + kColumnMargin + (column == 0 ? checkBox : 0);
+        m_list.InsertColumn(column, spec.title, width);
         ++column;
     }
     m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);

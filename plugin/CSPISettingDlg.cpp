@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "framework/TextBridge.h"
 #include "framework/Window.h"
 #include "plugin/CSPIControl.h"
@@ -14,6 +16,8 @@ namespace {
 // A plug-in that answers every entry number must not hang the dialog.
 constexpr int kMaxEntries = CSPIPlugin::kMaxSupportEntries;
 constexpr int kInfoBuffer = 260;
+
+constexpr int kColumnMargin = 16;
 
 struct ColumnSpec {
     const char* title;
@@ -53,9 +57,16 @@ int CALLBACK CSPISettingDlg::CompareRows(LPARAM a, LPARAM b, LPARAM) {
 
 BOOL CSPISettingDlg::OnInitDialog() {
     m_list.Attach(Item(IDC_SPI_LIST));
+    // The header's own margins, and in the first column the check box, come
+    // on top of the text width so that no title is cut off.
+    const int checkBox = GetSystemMetrics(SM_CXSMICON);
     int column = 0;
     for (const ColumnSpec& spec : kColumns) {
-        m_list.InsertColumn(column, spec.title, m_list.StringWidth(spec.title) * spec.factor);
+        int text = m_list.StringWidth(spec.title) * spec.factor;
+        // The first column also shows the longest type text whole.
+        if (column == 0) text = std::max(text, m_list.StringWidth(TypeText(kSpiArchive))) + checkBox;
+        int width = text + kColumnMargin;
+        m_list.InsertColumn(column, spec.title, width);
         ++column;
     }
     m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);

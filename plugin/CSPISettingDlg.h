@@ -2,6 +2,7 @@
 // The plug-in settings dialog (template 135): one row per plug-in, grouped
 // by type, with a check box for its enabled flag; "設定" opens the plug-in's
 // own configuration dialog and "概要" its status.  Only OK changes anything.
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>

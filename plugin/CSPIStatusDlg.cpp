@@ -13,7 +13,9 @@ BOOL CSPIStatusDlg::OnInitDialog() {
     // No length limit: a plug-in with many support entries makes a long report.
     SendMessageW(Item(IDC_SPI_REPORT), EM_SETLIMITTEXT, 0, 0);
     SetWindowTextCp932(Item(IDC_SPI_REPORT), m_report);
-    return TRUE;
+    // The report is for reading: the focus goes to OK, not to a fully selected text.
+    SetFocus(Item(IDOK));
+    return FALSE;
 }
 
 bool CSPIStatusDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {

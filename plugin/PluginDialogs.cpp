@@ -15,9 +15,8 @@ bool ShowPluginSettingDialog(CSPIControl& host, HWND parent) {
 }
 
 int CallPluginConfiguration(CSPISupport& host, int index, HWND parent) {
-    const CSPIPlugin* plugin = host.GetPlugin(index);
-    if (!plugin || !plugin->pConfigurationDlg) return -1;
-    return plugin->pConfigurationDlg(parent, 1);
+    // Through the host, which answers for a plug-in without the export.
+    return host.ConfigurationDlg(index, parent, 1);
 }
 
 namespace {

@@ -16,7 +16,7 @@ bool ShowPluginSettingDialog(CSPIControl& host, HWND parent);
 void ShowPluginStatus(CSPISupport& host, int index, HWND parent);
 
 // Calls plug-in `index`'s own configuration dialog (function code 1) over
-// `parent`; the plug-in's answer, or -1 when it has none.
+// `parent`; the plug-in's answer, or the host's "not implemented" when it has none.
 int CallPluginConfiguration(CSPISupport& host, int index, HWND parent);
 
 // The status report of plug-in `index` as the status dialog shows it.

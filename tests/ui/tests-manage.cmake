@@ -6,7 +6,7 @@ list(APPEND TAVRIN_PORTABLE_TEST_SOURCES
 
 if(WIN32)
   list(APPEND TAVRIN_WIN_TEST_SOURCES
-    ${CMAKE_CURRENT_LIST_DIR}/manage/ModalScript.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/manage/ManageDialogDriver.cpp
     ${CMAKE_CURRENT_LIST_DIR}/manage/PictureCacheDialogTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/manage/PluginSettingDialogTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/manage/PluginStatusTest.cpp)
@@ -37,4 +37,10 @@ if(WIN32)
   tavrin_manage_spi(mg_arc2 manage_plain.def)
   target_compile_definitions(mg_arc2 PRIVATE [[SPI_VERSION="00AN"]] [[SPI_DESCRIPTION="Second archive"]]
     [[SPI_PATTERN="*.ar2"]] [[SPI_TYPENAME="Test archive 2"]])
+endif()
+
+# The real program from its tray menu, in the end-to-end test program.
+if(WIN32 AND TARGET e2e_tests)
+  target_sources(e2e_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/manage/ManageEndToEndTest.cpp)
+  add_dependencies(e2e_tests mg_verfall mg_plain mg_arc mg_arc2)
 endif()

@@ -6,12 +6,14 @@
 
 #include <map>
 
-#include "ModalScript.h"
+#include "ManageDialogDriver.h"
 #include "image/TestPictures.h"
 #include "TestSupport.h"
 #include "image/PictureCacheDialog.h"
 #include "list/AppContext.h"
 #include "res/resource.h"
+
+using namespace manage_test;
 
 namespace {
 const char kCaption[] = "画像キャッシュ管理";

@@ -4,11 +4,13 @@
 // and only OK changing the enabled flags and "DisableSPIs".
 #include <gtest/gtest.h>
 
-#include "ModalScript.h"
+#include "ManageDialogDriver.h"
 #include "PluginDialogTestSupport.h"
 #include "plugin/CSPISettingDlg.h"
 #include "plugin/PluginDialogs.h"
 #include "res/resource.h"
+
+using namespace manage_test;
 
 namespace {
 const char kCaption[] = "Susie-plugin設定";

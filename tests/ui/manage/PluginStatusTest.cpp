@@ -5,11 +5,13 @@
 
 #include <cstdio>
 
-#include "ModalScript.h"
+#include "ManageDialogDriver.h"
 #include "PluginDialogTestSupport.h"
 #include "plugin/CFileVersionInfo.h"
 #include "plugin/PluginDialogs.h"
 #include "res/resource.h"
+
+using namespace manage_test;
 
 TEST(FileVersionInfo, FindsValuesThroughTheFallbackLanguagesInTheirOrder) {
     TempDir dir;

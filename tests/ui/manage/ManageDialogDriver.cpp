@@ -1,8 +1,10 @@
-#include "ModalScript.h"
+#include "ManageDialogDriver.h"
 
 #include <commctrl.h>
 
 #include "framework/TextBridge.h"
+
+namespace manage_test {
 
 namespace {
 ModalScript* g_running = nullptr;
@@ -145,3 +147,5 @@ int ScopedMessageAnswerer::Show(HWND owner, const std::string& text, UINT type) 
     m_answers.pop_front();
     return answer;
 }
+
+}  // namespace manage_test

@@ -12,6 +12,9 @@
 
 #include "framework/UserMessages.h"
 
+// Kept apart from other dialog tests' helpers of the same kind.
+namespace manage_test {
+
 class ModalScript {
 public:
     using Action = std::function<void(HWND)>;
@@ -75,3 +78,5 @@ private:
     std::deque<int> m_answers;
     MessageSink* m_previous;
 };
+
+}  // namespace manage_test

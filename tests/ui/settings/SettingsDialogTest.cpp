@@ -479,3 +479,34 @@ TEST_F(SettingsDialogTest, CacheAndPluginDialogsActAtOnceEvenWhenTheDialogIsCanc
     EXPECT_FALSE(dialog.listPathChanged());
     EXPECT_EQ(dir.File("List.tvl"), c.settings().listFilePath) << "the settings dialog itself wrote nothing";
 }
+
+TEST_F(SettingsDialogTest, TheSystemsOpenDialogFillsTheListPathWithATypedNewFile) {
+    SettingsDialog::s_system.chooseFile = SettingsDialog::kRealSystem.chooseFile;
+    const std::string typed = dir.File("まだない.tvl");  // the file need not exist
+    HWND owner = nullptr;
+    std::string filterShown;
+    ModalScript modal;
+    modal.Then(kCaption, [&](HWND d) {
+        Click(d, IDC_SET_LIST_BROWSE);
+        EXPECT_EQ(typed, ItemText(d, IDC_SET_LIST_PATH));
+        Click(d, IDCANCEL);
+    });
+    modal.Then("Open", [&](HWND open) {
+        owner = GetWindow(open, GW_OWNER);
+        // The file-type box shows the first filter; the name box takes the typed path.
+        wchar_t type[128] = {};
+        GetDlgItemTextW(open, 0x470 /* cmb1 */, type, 128);
+        filterShown = ToCp932(type);
+        HWND name = GetDlgItem(open, 0x47C /* cmb13 */);
+        if (!name) name = GetDlgItem(open, 0x480 /* edt1 */);
+        ASSERT_NE(nullptr, name);
+        SetWindowTextW(name, W(typed).c_str());
+        SendMessageW(open, WM_COMMAND, IDOK, 0);
+    });
+    SettingsDialog dialog(Context());
+    dialog.DoModal(nullptr);
+    EXPECT_EQ(2, modal.ran());
+    EXPECT_NE(nullptr, owner);
+    EXPECT_EQ("壁紙リスト(*.tvl)", filterShown);
+    EXPECT_FALSE(PathExists(typed));
+}

@@ -48,10 +48,7 @@ void CALLBACK ModalScript::OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 void ModalScript::Poll() {
-    if (m_next >= m_steps.size()) {
-        if (GetTickCount() - m_started > kGiveUpMs) return;
-        return;
-    }
+    if (m_next >= m_steps.size()) return;
     const Entry& entry = m_steps[m_next];
     HWND dialog = FindThreadWindow(entry.caption);
     if (!dialog) {

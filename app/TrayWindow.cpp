@@ -9,6 +9,8 @@
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
 #include "res/resource.h"
+#include "ui/SettingsDialog.h"
+#include "ui/SettingsFollowUp.h"
 #include "ui/WallpaperEntryDialog.h"
 #include "ui/WallpaperListDialog.h"
 #include "util/PathPieces.h"
@@ -246,9 +248,14 @@ void TrayWindow::OnAddEntry() {
 }
 
 void TrayWindow::OnSettings() {
-    WorkScope dialog(&m_work);
-    m_context->settings().Save();
-    m_preview.SetHalftone(m_context->settings().enableHalfTone);
+    WorkScope busy(&m_work);
+    bool listPathChanged = false;
+    {
+        SettingsDialog dialog(*m_context);
+        dialog.DoModal(nullptr);  // no owner; its result does not matter
+        listPathChanged = dialog.listPathChanged();
+    }
+    AfterSettingsDialog(*m_context, m_preview, listPathChanged);
 }
 
 void TrayWindow::OnHelp() {

@@ -8,11 +8,18 @@
 #include "app/PostChangeCommand.h"
 #include "app/SingleInstance.h"
 #include "framework/TextBridge.h"
+#include "framework/UserMessages.h"
 #include "res/resource.h"
+#include "ui/SettingsDialog.h"
+#include "ui/SettingsFollowUp.h"
+#include "ui/WallpaperEntryDialog.h"
+#include "ui/WallpaperListDialog.h"
 #include "util/PathPieces.h"
 
 namespace {
 const char* const kNoEntriesItem = "未登録";
+const char* const kSelectionGoneMessage =
+    "現在選択されている壁紙がリストから消去されています。\n選択し直してください。";
 const char* const kAlreadyRunning = "Tavrin はすでに起動しています。";
 
 // The icon at the size the notification area shows, so it stays sharp at
@@ -40,6 +47,7 @@ const MessageEntry<TrayWindow> TrayWindow::kMessages[] = {
     {WM_RBUTTONUP, &TrayWindow::OnRButtonUp},
     {WM_MENUSELECT, &TrayWindow::OnMenuSelect},
     {WM_QUERYENDSESSION, &TrayWindow::OnQueryEndSession},
+    {WM_CLOSE, &TrayWindow::OnClose},
     {WM_DESTROY, &TrayWindow::OnDestroy},
 };
 
@@ -51,7 +59,9 @@ const CommandEntry<TrayWindow> TrayWindow::kCommands[] = {
     {ID_APP_EXIT_TRAY, &TrayWindow::OnExit},
 };
 
-TrayWindow::TrayWindow(ProfileStore& profile) : m_profile(profile) {}
+TrayWindow::TrayWindow(ProfileStore& profile) : m_profile(profile) {
+    m_work.SetOnIdle([this] { OnWorkReturned(); });
+}
 
 TrayWindow::~TrayWindow() {
     if (m_menu) DestroyMenu(m_menu);
@@ -65,6 +75,8 @@ LRESULT TrayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (DispatchMessageTable(this, kMessages, message, wParam, lParam, &result)) return result;
     if (message == WM_COMMAND) {
+        // Under running work only the exit passes (and its close waits).
+        if (busy() && !(HIWORD(wParam) == 0 && LOWORD(wParam) == ID_APP_EXIT_TRAY)) return 0;
         if (HIWORD(wParam) == 0 && DispatchCommandTable(this, kCommands, LOWORD(wParam))) return 0;
         return OnWallpaperCommand(wParam);
     }
@@ -84,6 +96,7 @@ LRESULT TrayWindow::OnCreate(WPARAM, LPARAM) {
     if (Default() == -1) return -1;
     m_context = std::make_unique<AppContext>(m_profile);
     m_applier = std::make_unique<WallPaperApplier>(*m_context);
+    m_preview.SetWorkInProgress(&m_work);
     m_preview.Create(m_context.get(), m_context->settings().enableHalfTone);
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     m_alreadyRunning = AlreadyRunningMessage();
@@ -91,12 +104,9 @@ LRESULT TrayWindow::OnCreate(WPARAM, LPARAM) {
     // The wallpaper of the last run comes back, without the effect.
     AppSettings& settings = m_context->settings();
     if (!settings.selectedWallPaper.empty()) {
-        m_context->cache().Load(settings.selectedWallPaper);
-        bool effect = settings.changingEffect;
-        settings.changingEffect = false;
+        WorkScope restoring(&m_work);
         CWallPaperData restored(std::string(), settings.selectedWallPaper, settings.viewStyle);
-        m_applier->Apply(restored);
-        settings.changingEffect = effect;
+        m_applier->ApplyAtStartUp(restored);
         RunPostChangeCommand(settings.postChangeCommand);
     }
 
@@ -158,7 +168,8 @@ void TrayWindow::InsertWallpaperItems(HMENU popup) {
 }
 
 LRESULT TrayWindow::OnRButtonUp(WPARAM, LPARAM) {
-    if (m_busy || !m_context) return 0;
+    if (busy() || !m_context) return 0;
+    WorkScope tracking(&m_work);
     POINT at;
     GetCursorPos(&at);
     if (m_menu) DestroyMenu(m_menu);
@@ -211,29 +222,55 @@ LRESULT TrayWindow::OnWallpaperCommand(WPARAM wParam) {
 }
 
 void TrayWindow::ApplyAndRunCommand(const CWallPaperData& entry) {
+    WorkScope applying(&m_work);
     m_applier->Apply(entry);
     RunPostChangeCommand(m_context->settings().postChangeCommand);
 }
 
 // The list, add and settings dialogs.  While one is open a right click on
-// the icon does nothing.
+// the icon does nothing.  A list changed by a dialog is saved at once, so
+// no crash or power cut later can take the user's edits with it.
 void TrayWindow::OnListDialog() {
-    m_busy = true;
+    WorkScope busy(&m_work);
+    AppSettings& settings = m_context->settings();
+    const std::string selected = settings.selectedWallPaper;
+    bool changed = false, modified = false;
+    {
+        WallpaperListDialog dialog(*m_context);
+        dialog.DoModal(nullptr);
+        changed = dialog.listChanged();
+        modified = dialog.listModified();
+    }
     m_context->cache().Synchronize();
-    m_busy = false;
+    if (modified) m_context->list().Save();
+    if (changed && !m_context->list().FindByImagePath(selected)) {
+        ShowAppMessage(kSelectionGoneMessage, MB_OK | MB_ICONEXCLAMATION);
+        settings.selectedWallPaper.clear();
+    }
 }
 
 void TrayWindow::OnAddEntry() {
-    m_busy = true;
+    WorkScope busy(&m_work);
+    WallpaperEntryDialog dialog(*m_context);
+    INT_PTR result = dialog.DoModal(nullptr);
     m_context->cache().Synchronize();
-    m_busy = false;
+    if (result == IDOK) {
+        auto entry = std::make_unique<CWallPaperData>(dialog.displayName(), dialog.path(), dialog.style());
+        entry->m_bInUse = true;
+        m_context->list().InsertFront(std::move(entry));
+        m_context->list().Save();
+    }
 }
 
 void TrayWindow::OnSettings() {
-    m_busy = true;
-    m_context->settings().Save();
-    m_preview.SetHalftone(m_context->settings().enableHalfTone);
-    m_busy = false;
+    WorkScope busy(&m_work);
+    bool listPathChanged = false;
+    {
+        SettingsDialog dialog(*m_context);
+        dialog.DoModal(nullptr);  // no owner; its result does not matter
+        listPathChanged = dialog.listPathChanged();
+    }
+    AfterSettingsDialog(*m_context, m_preview, listPathChanged);
 }
 
 void TrayWindow::OnHelp() {
@@ -241,13 +278,35 @@ void TrayWindow::OnHelp() {
     ShellExecuteW(hwnd(), L"open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+// The log-off may still be cancelled, so nothing is closed; the save runs at
+// once even under running work (it frees nothing that work uses), since the
+// session may end before that work returns.
 LRESULT TrayWindow::OnQueryEndSession(WPARAM, LPARAM) {
     if (!Default()) return FALSE;
+    WorkScope saving(&m_work);  // a save may report a failure and wait
     if (m_context) m_context->SaveAll();
     return TRUE;
 }
 
+LRESULT TrayWindow::OnClose(WPARAM, LPARAM) {
+    if (m_destroying) return 0;
+    if (busy()) {
+        m_closePending = true;  // carried out by OnWorkReturned
+        return 0;
+    }
+    return Default();
+}
+
+void TrayWindow::OnWorkReturned() {
+    if (m_destroying || !hwnd() || !m_closePending) return;
+    m_closePending = false;
+    PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+}
+
 LRESULT TrayWindow::OnDestroy(WPARAM, LPARAM) {
+    // The saves below may show a box: the menu stays shut meanwhile.
+    m_destroying = true;
+    WorkScope destroying(&m_work);
     if (m_preview.hwnd()) DestroyWindow(m_preview.hwnd());
     m_applier.reset();
     m_context.reset();  // saves the list and the settings

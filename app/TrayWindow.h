@@ -13,6 +13,7 @@
 #include "framework/Window.h"
 #include "image/PreviewWindow.h"
 #include "list/AppContext.h"
+#include "util/WorkInProgress.h"
 
 constexpr UINT WM_TRAYNOTIFY = 0x800C;
 constexpr UINT kTrayIconId = 100;
@@ -38,7 +39,13 @@ public:
     AppContext* context() { return m_context.get(); }
     PreviewWindow& preview() { return m_preview; }
     HMENU loadedMenu() const { return m_menu; }
-    bool busy() const { return m_busy; }
+    // Work of this window that can show a box or a dialog and wait for it
+    // (applying a wallpaper, loading a picture for the preview, the menu, a
+    // dialog, a save) marks itself with `WorkScope busy(&tray.work());`.
+    // While any runs, the menu does not open, commands other than the exit
+    // are ignored, and a close waits until the work has returned.
+    bool busy() const { return m_work.busy(); }
+    WorkInProgress& work() { return m_work; }
     // The program's main window ends the message loop when it is gone.
     void SetEndsProgram(bool ends) { m_endsProgram = ends; }
 
@@ -60,6 +67,7 @@ private:
     LRESULT OnRButtonUp(WPARAM, LPARAM);
     LRESULT OnMenuSelect(WPARAM, LPARAM);
     LRESULT OnQueryEndSession(WPARAM, LPARAM);
+    LRESULT OnClose(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
     void OnListDialog();
     void OnAddEntry();
@@ -69,6 +77,7 @@ private:
     LRESULT OnWallpaperCommand(WPARAM wParam);
 
     void ApplyAndRunCommand(const CWallPaperData& entry);
+    void OnWorkReturned();
     std::string MenuText(UINT command) const;
     bool TrayIcon(DWORD action, HICON icon, const char* tip);
     // The balloon from the icon when the program is started a second time.
@@ -78,9 +87,12 @@ private:
     static const CommandEntry<TrayWindow> kCommands[];
 
     ProfileStore& m_profile;
+    // Declared before everything the running work uses, so it goes last.
+    WorkInProgress m_work;
+    bool m_closePending = false;
+    bool m_destroying = false;
     PreviewWindow m_preview;
     std::unique_ptr<AppContext> m_context;
-    bool m_busy = false;
     int m_doubleClick = 0;
     HMENU m_menu = nullptr;
     std::unique_ptr<WallPaperApplier> m_applier;

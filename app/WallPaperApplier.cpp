@@ -139,14 +139,43 @@ std::string WallPaperApplier::TemporaryPathFor(const std::string& programDirecto
     return programDirectory + kTempFileName;
 }
 
-bool WallPaperApplier::Apply(const CWallPaperData& entry) {
+WallPaperApplier::WallPaperApplier(AppContext& context) : m_context(context) {
+    // A write of the wallpaper file cut short in an earlier run leaves its
+    // temporary file in one of the two places the file can go.
+    const std::string& programDirectory = m_context.settings().programDirectory;
+    if (!programDirectory.empty()) RemoveLeftoverTemporary(programDirectory + kTempFileName);
+    wchar_t appData[MAX_PATH];
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData)))
+        RemoveLeftoverTemporary(PathToCp932(std::wstring(appData) + L"\\Tavrin\\") + kTempFileName);
+}
+
+bool WallPaperApplier::Apply(const CWallPaperData& entry) { return Apply(entry, m_context.settings().changingEffect); }
+
+bool WallPaperApplier::ApplyAtStartUp(const CWallPaperData& entry) {
+    // The picture is decoded once, before the apply; the apply does not try again.
+    unsigned shownBefore = ShownMessageCount();
+    bool loaded = m_context.cache().Load(entry.m_strPath);
+    return Apply(entry, false, !loaded, !loaded && ShownMessageCount() != shownBefore);
+}
+
+bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool decodeFailed, bool failureShown) {
     AppSettings& settings = m_context.settings();
     CWallBitmapList& cache = m_context.cache();
     settings.selectedWallPaper = entry.m_strPath;
     settings.viewStyle = entry.m_nStyle;
 
+    // A picture that fails to decode is tried once and reported once in an
+    // apply: the decoder may have shown its own message already.
+    auto load = [&] {
+        if (decodeFailed) return false;
+        unsigned shownBefore = ShownMessageCount();
+        decodeFailed = !cache.Load(entry.m_strPath);
+        failureShown = decodeFailed && ShownMessageCount() != shownBefore;
+        return !decodeFailed;
+    };
+
     // The effect captures the screen now, before the wallpaper changes under it.
-    if (settings.changingEffect && cache.Load(entry.m_strPath)) {
+    if (effect && load()) {
         // The window owns itself from here on, whether or not it could open.
         (new ChangeEffectWindow(cache.GetBitmap(entry.m_strPath), entry.m_nStyle, settings.enableHalfTone))->Create();
     }
@@ -155,10 +184,10 @@ bool WallPaperApplier::Apply(const CWallPaperData& entry) {
     if (settings.enableHalfTone || settings.enableSPI) {
         // A conversion is needed: the picture must be decoded (the menu
         // preview may have been off), then written as a bitmap file.
-        if (!cache.GetBitmap(entry.m_strPath)) cache.Load(entry.m_strPath);
+        if (!cache.GetBitmap(entry.m_strPath)) load();
         HBITMAP picture = cache.GetBitmap(entry.m_strPath);
         if (!picture) {
-            ShowAppMessage(Format(kNoPictureMessage, entry.m_strPath));
+            if (!failureShown) ShowAppMessage(Format(kNoPictureMessage, entry.m_strPath));
             return false;
         }
         wallpaperFile = TemporaryWallpaperPath();

@@ -22,10 +22,15 @@ bool BuildBitmapFileImage(HDC dc, HBITMAP bitmap, std::string* image);
 
 class WallPaperApplier {
 public:
-    explicit WallPaperApplier(AppContext& context) : m_context(context) {}
+    // Removes what an interrupted write of the wallpaper file left behind.
+    explicit WallPaperApplier(AppContext& context);
 
-    // True when the system accepted the new wallpaper.
+    // True when the system accepted the new wallpaper.  A picture that does
+    // not decode is tried once and reported once.
     bool Apply(const CWallPaperData& entry);
+    // The wallpaper of the last run, at start: the picture is loaded first,
+    // the effect stays off, and a missing picture gives at most one message.
+    bool ApplyAtStartUp(const CWallPaperData& entry);
     // Writes `picture` (the cache's) as a BMP file, scaled to the screen when asked.
     bool WriteWallpaperBitmap(HBITMAP picture, const std::string& path, bool scaleToScreen);
 
@@ -35,6 +40,9 @@ public:
     static constexpr const char* kTempFileName = "TVTemp.bmp";
 
 private:
+    // `decodeFailed`: the picture was already tried and did not decode;
+    // `failureShown`: and a message said so.
+    bool Apply(const CWallPaperData& entry, bool effect, bool decodeFailed = false, bool failureShown = false);
     static std::string TemporaryPathFor(const std::string& programDirectory);
 
     AppContext& m_context;

@@ -13,12 +13,16 @@ public:
 };
 MessageBoxSink g_messageBox;
 MessageSink* g_sink = &g_messageBox;
+unsigned g_shown = 0;
 }  // namespace
 
 int ShowAppMessage(const std::string& text, UINT type, HWND owner) {
     if ((type & MB_ICONMASK) == 0) type |= MB_ICONEXCLAMATION;
+    ++g_shown;
     return g_sink->Show(owner, text, type);
 }
+
+unsigned ShownMessageCount() { return g_shown; }
 
 MessageSink* SetMessageSink(MessageSink* sink) {
     MessageSink* previous = g_sink;

@@ -19,6 +19,10 @@ extern const char* const kAppTitle;
 // Shows `text` in a box captioned "Tavrin"; no icon given means the warning icon.
 int ShowAppMessage(const std::string& text, UINT type = MB_OK | MB_ICONEXCLAMATION, HWND owner = nullptr);
 
+// How many messages have been shown since the program started: code that
+// reports a failure can tell whether a lower layer already reported it.
+unsigned ShownMessageCount();
+
 // Replaces the sink; returns the previous one.  Null restores the message box.
 MessageSink* SetMessageSink(MessageSink* sink);
 

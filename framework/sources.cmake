@@ -6,4 +6,6 @@ list(APPEND TAVRIN_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/Profile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Dialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ListViewCtrl.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ComboBoxCtrl.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Application.cpp)

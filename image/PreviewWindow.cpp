@@ -95,6 +95,7 @@ void PreviewWindow::OnPreviewPicture(WPARAM wParam, LPARAM lParam) {
     CWallBitmapList& cache = m_context->cache();
     if (m_path != s_lastPath) {
         s_lastPath = m_path;
+        WorkScope loading(m_work);
         cache.Load(m_path);
     }
     ShowWindow(hwnd(), cache.GetBitmap(m_path) ? SW_SHOWNOACTIVATE : SW_HIDE);

@@ -5,6 +5,7 @@
 
 #include "framework/Dialog.h"
 #include "list/DisplayStyle.h"
+#include "util/WorkInProgress.h"
 
 class AppContext;
 
@@ -25,6 +26,9 @@ public:
 
     bool Create(AppContext* context, bool halftone);
     void SetHalftone(bool halftone) { m_halftone = halftone; }
+    // The owner's count of running work: a picture being loaded (which may
+    // show a decode error and wait for it) counts as such work.
+    void SetWorkInProgress(WorkInProgress* work) { m_work = work; }
 
     const std::string& path() const { return m_path; }
     DisplayStyle style() const { return m_style; }
@@ -43,6 +47,7 @@ private:
 
     bool m_halftone = false;
     AppContext* m_context = nullptr;
+    WorkInProgress* m_work = nullptr;
     RECT m_client = {0, 0, 0, 0};
     std::string m_path;
     DisplayStyle m_style = kStyleCentre;

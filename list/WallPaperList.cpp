@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <new>
 
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
@@ -60,28 +61,29 @@ CWallPaperData* WallPaperList::FindByImagePath(const std::string& text) const {
 }
 
 bool WallPaperList::KeepDamagedFile(const std::string* bytes) {
-    std::string original;
-    if (!bytes) {
-        // Could not be read as a whole: try once more for the copy.
-        if (ReadWholeFile(m_path, &original) != FileReadStatus::Ok) return false;
-        bytes = &original;
-    }
     for (int n = 1; n <= 99; ++n) {
         std::string candidate = m_path + ".bak" + (n == 1 ? std::string() : std::to_string(n));
         if (FileExists(candidate)) {
-            std::string existing;
-            if (ReadWholeFile(candidate, &existing) == FileReadStatus::Ok && existing == *bytes) {
+            bool same = false;
+            if (bytes) {
+                std::string existing;
+                same = ReadWholeFile(candidate, &existing) == FileReadStatus::Ok && existing == *bytes;
+            } else {
+                same = FilesHaveSameBytes(candidate, m_path);
+            }
+            if (same) {
                 m_backupPath = candidate;  // already kept
                 return true;
             }
             continue;
         }
+        // Bytes not in memory (too large, or memory ran out) are copied
+        // from the file a piece at a time.
         DWORD error = 0;
-        if (WriteFileAtomically(candidate, *bytes, &error)) {
-            m_backupPath = candidate;
-            return true;
-        }
-        return false;
+        bool kept = bytes ? WriteFileAtomically(candidate, *bytes, &error)
+                          : CopyFileAtomically(m_path, candidate, &error);
+        if (kept) m_backupPath = candidate;
+        return kept;
     }
     return false;
 }
@@ -91,18 +93,36 @@ bool WallPaperList::Load() {
     m_entries.clear();
     m_backupPath.clear();
     m_protectFile = false;
+    m_notRead = false;
+    RemoveLeftoverTemporary(m_path);
+    try {
+        return ReadListFile();
+    } catch (const std::bad_alloc&) {
+        // Memory ran out somewhere on the way: nothing was read, so nothing
+        // may be written over the file.
+        m_entries.clear();
+        m_protectFile = true;
+        Report(kReadFailedMessage, m_path);
+        return true;
+    }
+}
 
+bool WallPaperList::ReadListFile() {
     std::string bytes;
     FileReadStatus status = ReadFileCreatingIt(m_path, &bytes);
     if (status == FileReadStatus::OpenFailed) {
-        // A file that exists but cannot be opened (locked, no access) must not
-        // be replaced by the empty list later.
-        m_protectFile = FileExists(m_path);
+        // Whatever kept the file from opening (locked, no access, a folder
+        // not there yet), the list was never read: it must not replace a
+        // file that is, or comes, there.
+        m_notRead = true;
         return false;
     }
     if (status != FileReadStatus::Ok) {
+        bytes.clear();
+        bytes.shrink_to_fit();
         m_protectFile = !KeepDamagedFile(nullptr);
-        Report(status == FileReadStatus::TooLarge ? kReadFailedMessage : kFileFaultMessage, m_path);
+        bool memory = status == FileReadStatus::TooLarge || status == FileReadStatus::OutOfMemory;
+        Report(memory ? kReadFailedMessage : kFileFaultMessage, m_path);
         return true;
     }
     if (bytes.empty()) return true;
@@ -118,7 +138,7 @@ bool WallPaperList::Load() {
 
 bool WallPaperList::Save() {
     if (m_path.empty()) return false;
-    if (m_protectFile) {
+    if (m_protectFile || (m_notRead && FileExists(m_path))) {
         // Nothing of the user's is lost while the list is still empty.
         if (!m_entries.empty()) Report(kProtectedMessage, m_path);
         return false;

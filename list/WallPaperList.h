@@ -18,11 +18,17 @@ public:
     void SetPath(const std::string& path) { m_path = path; }
 
     // Replaces the entries with the file's.  False only when the path is
-    // empty or the file cannot be opened.  A damaged file is reported, its
-    // bytes are kept beside it (see BackupPath) and the list stays empty.
+    // empty or the file cannot be opened.  A damaged or unreadable file is
+    // reported, its bytes are kept beside it (see BackupPath) and the list
+    // stays empty.  A leftover of an interrupted save goes.
     bool Load();
     // Writes the whole list in place of the file.  False, with a message,
     // when it cannot be written; the previous file then stays as it was.
+    // Every save (at exit, at the end of the log-on, after an edit) comes
+    // here, and here a list that was never read refuses to write over a
+    // file: one that could not be opened at load, or that appeared since
+    // (a network folder connected later).  With entries the refusal is
+    // reported; an empty list goes quietly.
     bool Save();
 
     WallPaperEntries& entries() { return m_entries; }
@@ -42,6 +48,7 @@ public:
     const std::string& lastBackupPath() const { return m_backupPath; }
 
 private:
+    bool ReadListFile();
     bool KeepDamagedFile(const std::string* bytes);
 
     std::string m_path;
@@ -49,4 +56,7 @@ private:
     std::string m_backupPath;
     // Set when the file was not read and could not be backed up: saving over it would lose it.
     bool m_protectFile = false;
+    // Set when the file could not be opened at load: saving over a file that
+    // is there at save time would lose it.
+    bool m_notRead = false;
 };

@@ -92,6 +92,7 @@ bool CSPIControl::SaveDisabledList() {
 }
 
 const std::string& CSPIControl::GetOpenFilter(bool withArchives) {
+    FaultReportScope reports(this);
     if (!PluginsOn()) {
         m_openFilter = "画像ファイル(*.bmp)|*.bmp|All Files(*.*)|*.*||";
     } else {
@@ -101,6 +102,7 @@ const std::string& CSPIControl::GetOpenFilter(bool withArchives) {
 }
 
 const std::string& CSPIControl::GetImagePatterns() {
+    FaultReportScope reports(this);
     m_imagePatterns.clear();
     if (!PluginsOn()) {
         m_imagePatterns = "*.bmp";
@@ -129,6 +131,7 @@ const std::string& CSPIControl::GetImagePatterns() {
 }
 
 bool CSPIControl::IsArchiveFile(const std::string& name) {
+    FaultReportScope reports(this);
     if (!PluginsOn() || CountSupportEntries() == 0) return false;
     // Matched entry by entry: the joined list of many plug-ins may be longer
     // than the pattern matcher reads.
@@ -155,6 +158,12 @@ HBITMAP CSPIControl::LoadPicture(const std::string& path) {
         return static_cast<HBITMAP>(
             LoadImageW(GetModuleHandleW(nullptr), ToWide(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
     }
+    FaultReportScope reports(this);
+    const int faultsBefore = FaultsSoFar();
+    // A plug-in that faulted has told the user already: one failure, one box.
+    auto report = [&](int code) {
+        if (FaultsSoFar() == faultsBefore) ReportLoadError(code);
+    };
     ArchiveMemberPath parts = SplitArchiveMemberPath(path);
     HLOCAL info = nullptr, bits = nullptr;
     if (IsArchiveFile(ExtensionOf(parts.archive))) {
@@ -163,7 +172,7 @@ HBITMAP CSPIControl::LoadPicture(const std::string& path) {
         int code = ExtractFile(parts.archive, parts.member, &member);
         UniqueLocal memberBlock(member);
         if (code != SusieResult::kSuccess) {
-            ReportLoadError(code);
+            report(code);
             return nullptr;
         }
         code = DecodeMemory(parts.member, memberBlock.get(), &info, &bits);
@@ -171,7 +180,7 @@ HBITMAP CSPIControl::LoadPicture(const std::string& path) {
     } else {
         int code = DecodeFile(path, &info, &bits);
         if (code != SusieResult::kSuccess) {
-            ReportLoadError(code);
+            report(code);
             return nullptr;
         }
     }

@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "framework/TextBridge.h"
+#include "plugin/PluginWindows.h"
+#include "plugin/ReturnedBlocks.h"
 #include "plugin/SusieErrors.h"
 #include "util/PathPieces.h"
 
@@ -33,7 +35,43 @@ constexpr VersionFlags kVersionTable[] = {
     {"00IN", 0x01}, {"00IM", 0x81}, {"00AN", 0x02}, {"00AM", 0x82},
     {"00XN", 0x04}, {"00XM", 0x84}, {"00CN", 0x10}, {"00EN", 0x20},
 };
+constexpr const char* kEntryNames[] = {
+    "GetPluginInfo", "IsSupported", "GetPictureInfo", "GetPicture", "GetPreview",
+    "GetArchiveInfo", "GetFileInfo", "GetFile", "ConfigurationDlg",
+};
+
+// What the plug-in is given as progress callback: the host's callback, run
+// as our own code inside the guarded call (a fault in it is not the
+// plug-in's) and never letting a C++ exception into the plug-in's frames.
+int __stdcall GuardedProgress(int numerator, int denominator, long userValue) {
+    PluginGuard::HostCallback scope;
+    auto callback = reinterpret_cast<SPIProgressCallback>(scope.user());
+    // Called from a thread of the plug-in's own, outside any guarded call:
+    // the host's callback belongs to the user-interface thread and is not run.
+    if (!callback) return 0;
+    try {
+        return callback(numerator, denominator, userValue);
+    } catch (...) {
+        return SusieResult::kAborted;  // the decode stops rather than the program
+    }
+}
 }  // namespace
+
+const char* EntryPointName(int k) {
+    return k >= CSPIPlugin::kGetPluginInfo && k <= CSPIPlugin::kConfigurationDlg ? kEntryNames[k - 1] : nullptr;
+}
+
+template <typename Call>
+int CSPIPlugin::Guarded(EntryPoint entry, int failure, Call call, SPIProgressCallback progress) {
+    int result = failure;
+    PluginGuard::Fault fault;
+    if (PluginGuard::Run(call, &result, &fault, reinterpret_cast<void*>(progress))) return result;
+    m_faulted = true;
+    m_fault = fault;
+    m_faultedEntry = EntryPointName(entry);
+    CloseWindowsOfModule(module.get());
+    return failure;
+}
 
 CSPIPlugin::~CSPIPlugin() { UnloadPlugin(); }
 
@@ -66,6 +104,10 @@ void CSPIPlugin::MoveFrom(CSPIPlugin& other) {
     pGetFileInfo = other.pGetFileInfo;
     pGetFile = other.pGetFile;
     pConfigurationDlg = other.pConfigurationDlg;
+    m_faulted = other.m_faulted;
+    m_fault = other.m_fault;
+    m_faultedEntry = other.m_faultedEntry;
+    faultReported = other.faultReported;
     other.UnloadPlugin();
 }
 
@@ -94,6 +136,10 @@ void CSPIPlugin::UnloadPlugin() {
 
 bool CSPIPlugin::LoadPlugin(const std::string& path) {
     UnloadPlugin();
+    m_faulted = false;
+    m_fault = PluginGuard::Fault();
+    m_faultedEntry = nullptr;
+    faultReported = false;
     if (path.empty()) return false;
     std::wstring widePath = ToWide(path);
     if (widePath.empty()) return false;
@@ -115,6 +161,10 @@ bool CSPIPlugin::LoadPlugin(const std::string& path) {
         return false;
     }
     typeFlags = ClassifyApiVersion();
+    if (m_faulted) {
+        UnloadPlugin();  // the fault stays recorded for the caller to report
+        return false;
+    }
 
     pIsSupported = Export<SPI_IsSupported>(loaded, "IsSupported");
     pGetPictureInfo = Export<SPI_GetPictureInfo>(loaded, "GetPictureInfo");
@@ -133,6 +183,10 @@ bool CSPIPlugin::LoadPlugin(const std::string& path) {
     for (int n = 0; n < entryCount; ++n) {
         patterns.push_back(GetInfoText(2 * n + 2));
         typeNames.push_back(GetInfoText(2 * n + 3));
+    }
+    if (m_faulted) {
+        UnloadPlugin();
+        return false;
     }
     return true;
 }
@@ -187,43 +241,71 @@ bool CSPIPlugin::HasEntryPoint(int k) const {
 }
 
 int CSPIPlugin::GetPluginInfo(int infoNumber, LPSTR buffer, int bufferLength) {
-    return pGetPluginInfo ? pGetPluginInfo(infoNumber, buffer, bufferLength) : 0;
+    if (m_faulted || !pGetPluginInfo) return 0;
+    return Guarded(kGetPluginInfo, 0, [&] { return pGetPluginInfo(infoNumber, buffer, bufferLength); });
 }
 
-int CSPIPlugin::IsSupported(LPSTR name, DWORD head) { return pIsSupported ? pIsSupported(name, head) : 0; }
+int CSPIPlugin::IsSupported(LPSTR name, DWORD head) {
+    if (m_faulted || !pIsSupported) return 0;
+    return Guarded(kIsSupported, 0, [&] { return pIsSupported(name, head); });
+}
 
 int CSPIPlugin::GetPictureInfo(LPSTR buffer, long length, unsigned int flag, PictureInfo* info) {
-    return pGetPictureInfo ? pGetPictureInfo(buffer, length, flag, info) : SusieResult::kNotImplemented;
+    if (m_faulted) return SusieResult::kInternalError;
+    if (!pGetPictureInfo) return SusieResult::kNotImplemented;
+    return Guarded(kGetPictureInfo, SusieResult::kInternalError,
+                   [&] { return pGetPictureInfo(buffer, length, flag, info); });
 }
 
 int CSPIPlugin::GetPicture(LPSTR buffer, long length, unsigned int flag, HLOCAL* info, HLOCAL* bits,
                            SPIProgressCallback progress, long userValue) {
-    return pGetPicture ? pGetPicture(buffer, length, flag, info, bits, progress, userValue)
-                       : SusieResult::kNotImplemented;
+    if (m_faulted) return SusieResult::kInternalError;
+    if (!pGetPicture) return SusieResult::kNotImplemented;
+    SPIProgressCallback given = progress ? &GuardedProgress : nullptr;
+    return Guarded(
+        kGetPicture, SusieResult::kInternalError,
+        [&] { return pGetPicture(buffer, length, flag, info, bits, given, userValue); }, progress);
 }
 
 int CSPIPlugin::GetPreview(LPSTR buffer, long length, unsigned int flag, HLOCAL* info, HLOCAL* bits,
                            SPIProgressCallback progress, long userValue) {
-    return pGetPreview ? pGetPreview(buffer, length, flag, info, bits, progress, userValue)
-                       : SusieResult::kNotImplemented;
+    if (m_faulted) return SusieResult::kInternalError;
+    if (!pGetPreview) return SusieResult::kNotImplemented;
+    SPIProgressCallback given = progress ? &GuardedProgress : nullptr;
+    return Guarded(
+        kGetPreview, SusieResult::kInternalError,
+        [&] { return pGetPreview(buffer, length, flag, info, bits, given, userValue); }, progress);
 }
 
 int CSPIPlugin::GetArchiveInfo(LPSTR buffer, long length, unsigned int flag, HLOCAL* list) {
-    return pGetArchiveInfo ? pGetArchiveInfo(buffer, length, flag, list) : SusieResult::kNotImplemented;
+    if (m_faulted) return SusieResult::kInternalError;
+    if (!pGetArchiveInfo) return SusieResult::kNotImplemented;
+    return Guarded(kGetArchiveInfo, SusieResult::kInternalError,
+                   [&] { return pGetArchiveInfo(buffer, length, flag, list); });
 }
 
 int CSPIPlugin::GetFileInfo(LPSTR buffer, long length, LPSTR name, unsigned int flag, fileInfo* info) {
-    return pGetFileInfo ? pGetFileInfo(buffer, length, name, flag, info) : SusieResult::kNotImplemented;
+    if (m_faulted) return SusieResult::kInternalError;
+    if (!pGetFileInfo) return SusieResult::kNotImplemented;
+    return Guarded(kGetFileInfo, SusieResult::kInternalError,
+                   [&] { return pGetFileInfo(buffer, length, name, flag, info); });
 }
 
 int CSPIPlugin::GetFile(LPSTR source, long length, LPSTR destination, unsigned int flag,
                         SPIProgressCallback progress, long userValue) {
-    return pGetFile ? pGetFile(source, length, destination, flag, progress, userValue)
-                    : SusieResult::kNotImplemented;
+    if (m_faulted) return SusieResult::kInternalError;
+    if (!pGetFile) return SusieResult::kNotImplemented;
+    SPIProgressCallback given = progress ? &GuardedProgress : nullptr;
+    return Guarded(
+        kGetFile, SusieResult::kInternalError,
+        [&] { return pGetFile(source, length, destination, flag, given, userValue); }, progress);
 }
 
 int CSPIPlugin::ConfigurationDlg(HWND parent, int function) {
-    return pConfigurationDlg ? pConfigurationDlg(parent, function) : SusieResult::kNotImplemented;
+    if (m_faulted) return SusieResult::kInternalError;
+    if (!pConfigurationDlg) return SusieResult::kNotImplemented;
+    return Guarded(kConfigurationDlg, SusieResult::kInternalError,
+                   [&] { return pConfigurationDlg(parent, function); });
 }
 
 int CSPIPlugin::GetPicture(const std::string& ansiName, HLOCAL* info, HLOCAL* bits, SPIProgressCallback progress,
@@ -231,7 +313,10 @@ int CSPIPlugin::GetPicture(const std::string& ansiName, HLOCAL* info, HLOCAL* bi
     std::vector<char> name(ansiName.begin(), ansiName.end());
     name.push_back('\0');
     int code = GetPicture(name.data(), 0, kSpiInputFile, info, bits, progress, userValue);
-    if (code == SusieResult::kSuccess || code == SusieResult::kAborted) return code;
+    if (code == SusieResult::kSuccess || code == SusieResult::kAborted || m_faulted) return code;
+    // Blocks handed back with the failure are freed before the second
+    // attempt writes over their handles.
+    FreeReturnedBlocks(info, bits);
     return GetPicture(name.data(), 0, kSpiInputFile | kSpiRetryFlag, info, bits, progress, userValue);
 }
 
@@ -239,6 +324,6 @@ int CSPIPlugin::GetPictureInfo(const std::string& ansiName, PictureInfo* info) {
     std::vector<char> name(ansiName.begin(), ansiName.end());
     name.push_back('\0');
     int code = GetPictureInfo(name.data(), 0, kSpiInputFile, info);
-    if (code == SusieResult::kSuccess) return code;
+    if (code == SusieResult::kSuccess || m_faulted) return code;
     return GetPictureInfo(name.data(), 0, kSpiInputFile | kSpiRetryFlag, info);
 }

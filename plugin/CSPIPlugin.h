@@ -2,7 +2,11 @@
 // One loaded Susie plug-in module: its identity, its type, the support
 // entries read at load time and its exports.  Every wrapper passes its
 // arguments through unchanged; a missing export answers with the API's
-// "not there" result instead of being called.
+// "not there" result instead of being called.  Every call into the module
+// runs under the plug-in guard: a plug-in that faults is marked as faulted,
+// answers every later call with the failure result without being called,
+// and its call reports failure (GetPluginInfo and IsSupported 0, the others
+// 8, internal error).
 #include <windows.h>
 
 #include <cstdint>
@@ -10,6 +14,7 @@
 #include <vector>
 
 #include "framework/Handles.h"
+#include "plugin/PluginGuard.h"
 #include "plugin/SusieTypes.h"
 
 class CSPIPlugin {
@@ -69,6 +74,15 @@ public:
                    long userValue);
     int GetPictureInfo(const std::string& ansiName, PictureInfo* info);
 
+    // Whether the plug-in faulted during this run; the user's choice
+    // (enabled) is not touched by it.
+    bool faulted() const { return m_faulted; }
+    const PluginGuard::Fault& fault() const { return m_fault; }
+    // The export that faulted ("GetPicture"), or null.
+    const char* faultedEntry() const { return m_faultedEntry; }
+    // Whether the user has been told of the fault (the host tells once).
+    bool faultReported = false;
+
     int enabled = 1;
     UniqueModule module;
     std::string modulePath;  // code page 932
@@ -90,6 +104,16 @@ public:
     SPI_ConfigurationDlg pConfigurationDlg = nullptr;
 
 private:
+    // Runs `call` under the guard; on a fault marks the plug-in and answers `failure`.
+    template <typename Call>
+    int Guarded(EntryPoint entry, int failure, Call call, SPIProgressCallback progress = nullptr);
     void ClearEntryPoints();
     void MoveFrom(CSPIPlugin& other);
+
+    bool m_faulted = false;
+    PluginGuard::Fault m_fault;
+    const char* m_faultedEntry = nullptr;
 };
+
+// The name of export k (1 to 9, the HasEntryPoint numbers), or null.
+const char* EntryPointName(int k);

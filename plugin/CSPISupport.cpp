@@ -1,5 +1,6 @@
 #include "plugin/CSPISupport.h"
 
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -7,6 +8,7 @@
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
 #include "plugin/PluginText.h"
+#include "plugin/ReturnedBlocks.h"
 #include "plugin/SusieBlocks.h"
 #include "plugin/SusieErrors.h"
 #include "util/PathPieces.h"
@@ -51,25 +53,52 @@ bool DecodedBlocksFit(HLOCAL info, HLOCAL bits) {
     return CheckDibBlocks(infoLock.data(), infoLock.size(), bitsLock.size(), &layout) == DibCheck::Ok;
 }
 
-// Frees what a decoder handed back, as far as it is a block at all.
-void FreeDecodedBlocks(HLOCAL info, HLOCAL bits) {
-    auto freeBlock = [](HLOCAL block) {
-        if (!block) return;
-        bool isBlock = false;
-        {
-            LocalLockGuard probe(block);
-            isBlock = probe.data() != nullptr;
-        }
-        if (isBlock) LocalFree(block);  // anything else is not ours to free
-    };
-    freeBlock(info);
-    if (bits != info) freeBlock(bits);
-}
 }  // namespace
+
+std::string PluginFaultMessage(const std::string& fileName, const char* entry, const PluginGuard::Fault& fault) {
+    char detail[160];
+    std::snprintf(detail, sizeof(detail), "%s の実行中に例外 0x%08lX (%s) が発生しました。\nアドレス: 0x%08lX",
+                  entry ? entry : "?", static_cast<unsigned long>(fault.code), PluginGuard::FaultName(fault.code),
+                  static_cast<unsigned long>(reinterpret_cast<uintptr_t>(fault.address)));
+    return "プラグイン[" + fileName + "]が異常終了したため、使用を停止しました。\n" + detail;
+}
 
 CSPISupport::CSPISupport() = default;
 
 CSPISupport::~CSPISupport() = default;
+
+CSPISupport::FaultReportScope::FaultReportScope(CSPISupport* host) : m_host(host) { ++m_host->m_operationDepth; }
+
+CSPISupport::FaultReportScope::~FaultReportScope() {
+    if (--m_host->m_operationDepth > 0) return;
+    for (CSPIPlugin& plugin : m_host->m_plugins) {
+        if (!plugin.faulted() || plugin.faultReported) continue;
+        plugin.faultReported = true;
+        m_host->QueueFaultMessage(plugin.fileName, plugin.faultedEntry(), plugin.fault());
+    }
+    m_host->ShowQueuedFaults();
+}
+
+void CSPISupport::QueueFaultMessage(const std::string& fileName, const char* entry, const PluginGuard::Fault& fault) {
+    m_queuedFaultMessages.push_back(PluginFaultMessage(fileName, entry, fault));
+}
+
+void CSPISupport::ShowQueuedFaults() {
+    // Taken first: a box runs a message loop, which may start another operation.
+    std::vector<std::string> messages;
+    messages.swap(m_queuedFaultMessages);
+    for (const std::string& text : messages) ShowAppMessage(text);
+}
+
+int CSPISupport::FaultsSoFar() const {
+    int count = static_cast<int>(m_faultedPaths.size());
+    for (const CSPIPlugin& plugin : m_plugins) count += plugin.faulted() ? 1 : 0;
+    return count;
+}
+
+bool CSPISupport::HasFaulted(int index) const {
+    return index >= 0 && index < GetPluginCount() && m_plugins[index].faulted();
+}
 
 int __stdcall CSPISupport::DefaultProgress(int, int, long) { return 0; }
 
@@ -78,10 +107,11 @@ int CSPISupport::OnPluginLoaded(const std::string&, const char*, int) { return 1
 bool CSPISupport::IsUsable(int index, uint8_t type) const {
     if (index < 0 || index >= GetPluginCount()) return false;
     const CSPIPlugin& p = m_plugins[index];
-    return p.enabled && (p.typeFlags & type) != 0;
+    return p.enabled && !p.faulted() && (p.typeFlags & type) != 0;
 }
 
 int CSPISupport::LoadPlugins(const std::string& directory) {
+    FaultReportScope reports(this);
     std::string folder = directory;
     if (!(folder.size() <= 1 || EndsWithBackslash(folder))) folder += '\\';
     std::wstring wideFolder = ToWide(folder);
@@ -99,10 +129,19 @@ int CSPISupport::LoadPlugins(const std::string& directory) {
         if (path.empty()) continue;
         bool seen = false;
         for (const std::string& p : loadedPaths) seen = seen || p == path;
+        for (const std::string& p : m_faultedPaths) seen = seen || p == path;
         if (seen) continue;
 
         CSPIPlugin& spare = m_plugins.back();
-        if (!spare.LoadPlugin(path)) continue;
+        if (!spare.LoadPlugin(path)) {
+            if (spare.faulted()) {
+                // Skipped like a library that fails its checks, and not tried again.
+                QueueFaultMessage(FileNameOf(path), spare.faultedEntry(), spare.fault());
+                m_faultedPaths.push_back(path);
+                spare.LoadPlugin(std::string());  // a clean spare record
+            }
+            continue;
+        }
         loadedPaths.push_back(path);
         uint8_t type = spare.typeFlags & typeMask;
         if (type == 0 || type == kSpiMultiple) {
@@ -128,15 +167,17 @@ int CSPISupport::LoadPlugins(const std::string& directory) {
 }
 
 int CSPISupport::CountSupportEntries() {
+    FaultReportScope reports(this);
     int total = 0;
     for (CSPIPlugin& p : m_plugins) {
-        if (!p.enabled) continue;
+        if (!p.enabled || p.faulted()) continue;
         for (int n = 0; n < kMaxSupportEntries && p.GetSupportEntry(n, nullptr, nullptr); ++n) ++total;
     }
     return total;
 }
 
 const std::string& CSPISupport::GetFileFilter(bool withArchives) {
+    FaultReportScope reports(this);
     if (CountSupportEntries() == 0) {
         m_fileFilter = "All Files(*.*)|*.*|";
         return m_fileFilter;
@@ -144,10 +185,11 @@ const std::string& CSPISupport::GetFileFilter(bool withArchives) {
     struct Entry { std::string type, pattern; };
     std::vector<std::vector<Entry>> entries(m_plugins.size());
     for (size_t i = 0; i < m_plugins.size(); ++i) {
-        if (!m_plugins[i].enabled) continue;
+        if (!m_plugins[i].enabled || m_plugins[i].faulted()) continue;
         Entry e;
         for (int n = 0; n < kMaxSupportEntries && m_plugins[i].GetSupportEntry(n, &e.type, &e.pattern); ++n)
             entries[i].push_back(e);
+        if (m_plugins[i].faulted()) entries[i].clear();  // off from now on, as in every other list
     }
     auto joinPatterns = [&](uint8_t type) {
         std::string joined;
@@ -193,6 +235,7 @@ const CSPIPlugin* CSPISupport::GetPlugin(int index) const {
 }
 
 int CSPISupport::GetPluginInfo(int index, int number, char* buffer, int bufferSize) {
+    FaultReportScope reports(this);
     if (!buffer || bufferSize <= 0) return 0;
     std::memset(buffer, 0, static_cast<size_t>(bufferSize));
     if (index < 0 || index >= GetPluginCount() || bufferSize < 2) return 0;
@@ -202,6 +245,7 @@ int CSPISupport::GetPluginInfo(int index, int number, char* buffer, int bufferSi
 }
 
 int CSPISupport::GetSupportEntry(int index, int n, std::string* typeName, std::string* pattern) {
+    FaultReportScope reports(this);
     if (index < 0 || index >= GetPluginCount()) return 0;
     return m_plugins[index].GetSupportEntry(n, typeName, pattern);
 }
@@ -211,8 +255,14 @@ bool CSPISupport::HasEntryPoint(int index, int k) const {
 }
 
 int CSPISupport::ConfigurationDlg(int index, HWND parent, int function) {
+    FaultReportScope reports(this);
     if (index < 0 || index >= GetPluginCount()) return SusieResult::kNotImplemented;
-    return m_plugins[index].ConfigurationDlg(parent, function);
+    CSPIPlugin& plugin = m_plugins[index];
+    bool parentEnabled = parent && IsWindowEnabled(parent);
+    int code = plugin.ConfigurationDlg(parent, function);
+    // A modal dialog of the plug-in that faulted never enabled its owner again.
+    if (plugin.faulted() && parentEnabled && !IsWindowEnabled(parent)) EnableWindow(parent, TRUE);
+    return code;
 }
 
 SPIProgressCallback CSPISupport::SetProgressCallback(SPIProgressCallback callback) {
@@ -222,6 +272,7 @@ SPIProgressCallback CSPISupport::SetProgressCallback(SPIProgressCallback callbac
 }
 
 int CSPISupport::DecodeFile(const std::string& path, HLOCAL* info, HLOCAL* bits, PictureInfo* pictureInfo) {
+    FaultReportScope reports(this);
     if (path.empty() || !info || !bits) return SusieResult::kInternalError;
     *info = *bits = nullptr;
     std::vector<char> head;
@@ -235,9 +286,13 @@ int CSPISupport::DecodeFile(const std::string& path, HLOCAL* info, HLOCAL* bits,
         std::vector<char> name = PluginNameBuffer(ansiPath);
         if (plugin.IsSupported(name.data(), HeadArgument(head.data())) != 1) continue;
         HLOCAL gotInfo = nullptr, gotBits = nullptr;
-        if (plugin.GetPicture(ansiPath, &gotInfo, &gotBits, progressCallback, m_progressUserValue) != 0) continue;
+        if (plugin.GetPicture(ansiPath, &gotInfo, &gotBits, progressCallback, m_progressUserValue) != 0) {
+            // What a faulted plug-in left in the handles is not trusted to be a block.
+            if (!plugin.faulted()) FreeReturnedBlocks(&gotInfo, &gotBits);
+            continue;
+        }
         if (!DecodedBlocksFit(gotInfo, gotBits)) {
-            FreeDecodedBlocks(gotInfo, gotBits);
+            FreeReturnedBlocks(&gotInfo, &gotBits);
             broken = true;
             continue;
         }
@@ -254,6 +309,7 @@ int CSPISupport::DecodeFile(const std::string& path, HLOCAL* info, HLOCAL* bits,
 
 int CSPISupport::DecodeMemory(const std::string& name, HLOCAL data, HLOCAL* info, HLOCAL* bits,
                               PictureInfo* pictureInfo) {
+    FaultReportScope reports(this);
     if (!data || !info || !bits) return SusieResult::kInternalError;
     *info = *bits = nullptr;
     LocalLockGuard lock(data);
@@ -278,10 +334,12 @@ int CSPISupport::DecodeMemory(const std::string& name, HLOCAL data, HLOCAL* info
         if (plugin.IsSupported(nameBuffer.data(), HeadArgument(head)) != 1) continue;
         HLOCAL gotInfo = nullptr, gotBits = nullptr;
         if (plugin.GetPicture(bytes, static_cast<long>(size), kSpiInputMemory, &gotInfo, &gotBits, progressCallback,
-                              m_progressUserValue) != 0)
+                              m_progressUserValue) != 0) {
+            if (!plugin.faulted()) FreeReturnedBlocks(&gotInfo, &gotBits);
             continue;
+        }
         if (!DecodedBlocksFit(gotInfo, gotBits)) {
-            FreeDecodedBlocks(gotInfo, gotBits);
+            FreeReturnedBlocks(&gotInfo, &gotBits);
             broken = true;
             continue;
         }
@@ -297,6 +355,7 @@ int CSPISupport::DecodeMemory(const std::string& name, HLOCAL data, HLOCAL* info
 }
 
 int CSPISupport::ExtractFile(const std::string& archivePath, const std::string& memberPath, HLOCAL* member) {
+    FaultReportScope reports(this);
     if (archivePath.empty() || !member) return SusieResult::kInternalError;
     *member = nullptr;
     std::vector<char> head;
@@ -318,7 +377,10 @@ int CSPISupport::ExtractFile(const std::string& archivePath, const std::string& 
         HLOCAL block = nullptr;
         code = plugin.GetFile(name.data(), static_cast<long>(record.position), reinterpret_cast<LPSTR>(&block),
                               kSpiInputFile | kSpiOutputMemory, progressCallback, m_progressUserValue);
-        if (code != SusieResult::kSuccess) return code;
+        if (code != SusieResult::kSuccess) {
+            if (!plugin.faulted()) FreeReturnedBlock(block);
+            return code;
+        }
         {
             LocalLockGuard probe(block);
             if (!probe.data()) return SusieResult::kBrokenData;
@@ -330,6 +392,8 @@ int CSPISupport::ExtractFile(const std::string& archivePath, const std::string& 
 }
 
 int CSPISupport::GetArcFileList(const std::string& archivePath, ArcFileList* list) {
+    FaultReportScope reports(this);
+    const int faultsBefore = FaultsSoFar();
     if (archivePath.empty() || !list) return SusieResult::kInternalError;
     std::vector<char> head;
     std::string ansiPath;
@@ -342,6 +406,7 @@ int CSPISupport::GetArcFileList(const std::string& archivePath, ArcFileList* lis
         std::vector<char> name = PluginNameBuffer(ansiPath);
         if (m_plugins[i].IsSupported(name.data(), HeadArgument(head.data())) != 1) continue;
         code = m_plugins[i].GetArchiveInfo(name.data(), 0, kSpiInputFile, &block);
+        if (m_plugins[i].faulted()) block = nullptr;  // whatever it left there is not trusted
     }
     if (block) {
         code = SusieResult::kSuccess;
@@ -360,7 +425,8 @@ int CSPISupport::GetArcFileList(const std::string& archivePath, ArcFileList* lis
         }
         if (isBlock) LocalFree(block);
     }
-    if (code != SusieResult::kSuccess) {
+    // A plug-in fault has its own box; one failure, one box.
+    if (code != SusieResult::kSuccess && FaultsSoFar() == faultsBefore) {
         const char* text = GetErrorText(code);
         ShowAppMessage("CSPISupport::GetArcFileList エラー\nFilename[" + archivePath + "] text=" +
                        std::string(text ? text : "") + " code=" + std::to_string(code));

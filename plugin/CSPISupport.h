@@ -45,7 +45,12 @@ public:
     int GetPluginInfo(int index, int number, char* buffer, int bufferSize);
     int GetSupportEntry(int index, int n, std::string* typeName, std::string* pattern);
     bool HasEntryPoint(int index, int k) const;
+    // The plug-in's settings dialog (function 1) or about box (0), guarded
+    // like every call: a plug-in that faults in it leaves `parent` usable.
     int ConfigurationDlg(int index, HWND parent, int function);
+    // Whether the plug-in at `index` faulted during this run (it is then
+    // never called again until the program starts anew).
+    bool HasFaulted(int index) const;
     const CSPIPlugin* GetPlugin(int index) const;
 
     // Null restores the default callback (which never aborts); returns the
@@ -74,6 +79,23 @@ public:
 protected:
     static constexpr int kMaxSupportEntries = CSPIPlugin::kMaxSupportEntries;
 
+    // Brackets every operation that may call into plug-ins.  When the
+    // outermost one ends, the user is told of each plug-in that faulted in
+    // it, one box per plug-in; the boxes wait until then so that no host
+    // operation is re-entered from inside a modal box halfway through.
+    class FaultReportScope {
+    public:
+        explicit FaultReportScope(CSPISupport* host);
+        ~FaultReportScope();
+        FaultReportScope(const FaultReportScope&) = delete;
+        FaultReportScope& operator=(const FaultReportScope&) = delete;
+    private:
+        CSPISupport* m_host;
+    };
+    // How many plug-ins have faulted so far, loading or loaded: an operation
+    // that sees it grow has had its failure told by the fault box.
+    int FaultsSoFar() const;
+
     static int __stdcall DefaultProgress(int numerator, int denominator, long userValue);
     bool IsUsable(int index, uint8_t type) const;
 
@@ -81,4 +103,15 @@ protected:
     SPIProgressCallback progressCallback = &CSPISupport::DefaultProgress;
     long m_progressUserValue = 0;
     std::string m_fileFilter;
+
+private:
+    void QueueFaultMessage(const std::string& fileName, const char* entry, const PluginGuard::Fault& fault);
+    void ShowQueuedFaults();
+    int m_operationDepth = 0;
+    std::vector<std::string> m_queuedFaultMessages;
+    // Files whose plug-in faulted while being loaded: not loaded again this run.
+    std::vector<std::string> m_faultedPaths;
 };
+
+// The text telling the user that a plug-in faulted and is off for this run.
+std::string PluginFaultMessage(const std::string& fileName, const char* entry, const PluginGuard::Fault& fault);

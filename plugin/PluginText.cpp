@@ -5,21 +5,31 @@
 #include "framework/TextBridge.h"
 
 namespace {
-bool ToAnsi(const std::wstring& wide, std::string* out) {
+// Code pages that encode every character: the "best fit" and default
+// character options are invalid for them, and only malformed UTF-16 (a lone
+// surrogate) can fail.
+bool EncodesEverything(unsigned codePage) { return codePage == CP_UTF8 || codePage == 54936; }
+}  // namespace
+
+bool ToCodePage(unsigned codePage, const std::wstring& wide, std::string* out) {
     out->clear();
     if (wide.empty()) return true;
+    const bool whole = EncodesEverything(codePage);
+    const DWORD flags = whole ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     BOOL lossy = FALSE;
-    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), (int)wide.size(), nullptr, 0, nullptr,
-                                &lossy);
+    BOOL* lossyFlag = whole ? nullptr : &lossy;
+    int n = WideCharToMultiByte(codePage, flags, wide.data(), (int)wide.size(), nullptr, 0, nullptr, lossyFlag);
     if (n <= 0 || lossy) return false;
     std::string text(n, '\0');
-    n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), (int)wide.size(), &text[0], n, nullptr,
-                            &lossy);
+    n = WideCharToMultiByte(codePage, flags, wide.data(), (int)wide.size(), &text[0], n, nullptr, lossyFlag);
     if (n <= 0 || lossy) return false;
     text.resize(n);
     *out = std::move(text);
     return true;
 }
+
+namespace {
+bool ToAnsi(const std::wstring& wide, std::string* out) { return ToCodePage(GetACP(), wide, out); }
 }  // namespace
 
 bool ToPluginPath(const std::string& cp932Path, std::string* ansiPath) {

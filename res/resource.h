@@ -16,4 +16,6 @@
 
 // Identifiers of the dialog groups.
 #include "resource-list.h"
+#include "resource-pick.h"
 #include "resource-settings.h"
+#include "resource-manage.h"

@@ -1,6 +1,9 @@
 // tvltool: inspect and make Tavrin list files.
-//   tvltool dump FILE   one entry a line: name<TAB>path<TAB>style<TAB>in-use (UTF-8)
-//   tvltool make FILE   reads such lines (UTF-8) on standard input, writes FILE (code page 932)
+//   tvltool dump FILE   one entry a line, every field of it (UTF-8):
+//                       name<TAB>path<TAB>style<TAB>in-use<TAB>reserved text<TAB>reserved 1<TAB>reserved 2
+//   tvltool make FILE   reads such lines (UTF-8) on standard input, writes FILE (code page 932);
+//                       lines of the first four fields only (older dumps) are accepted too
+// A dump made into a list again gives the same bytes, so a dump is a backup.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -71,12 +74,15 @@ int Dump(const NativeString& path) {
     std::string out;
     for (size_t i = 0; i < entries.size(); ++i) {
         const CWallPaperData& e = *entries[i];
-        std::string name, file;
-        if (!Cp932ToUtf8(e.m_strName, &name) || !Cp932ToUtf8(e.m_strPath, &file))
+        std::string name, file, reserved;
+        if (!Cp932ToUtf8(e.m_strName, &name) || !Cp932ToUtf8(e.m_strPath, &file) ||
+            !Cp932ToUtf8(e.m_strReserved, &reserved))
             return Fail("entry " + std::to_string(i + 1) + ": text is not valid code page 932");
-        if (name.find_first_of("\t\r\n") != std::string::npos || file.find_first_of("\t\r\n") != std::string::npos)
-            return Fail("entry " + std::to_string(i + 1) + ": a tab or line break in the text cannot be dumped");
-        out += name + "\t" + file + "\t" + std::to_string(e.m_nStyle) + "\t" + (e.m_bInUse ? "1" : "0") + "\n";
+        for (const std::string* text : {&name, &file, &reserved})
+            if (text->find_first_of("\t\r\n") != std::string::npos)
+                return Fail("entry " + std::to_string(i + 1) + ": a tab or line break in the text cannot be dumped");
+        out += name + "\t" + file + "\t" + std::to_string(e.m_nStyle) + "\t" + (e.m_bInUse ? "1" : "0") + "\t" +
+               reserved + "\t" + std::to_string(e.m_nReserved1) + "\t" + std::to_string(e.m_nReserved2) + "\n";
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
     return 0;
@@ -113,8 +119,9 @@ int Make(const NativeString& path) {
             start = tab + 1;
         }
         std::string where = "line " + std::to_string(lineNo) + ": ";
-        if (fields.size() != 4)
-            return Fail(where + "expected 4 tab-separated fields (name, path, style, in-use), found " +
+        if (fields.size() != 4 && fields.size() != 7)
+            return Fail(where + "expected 7 tab-separated fields (name, path, style, in-use, reserved text, "
+                                "reserved 1, reserved 2) or the first 4 of them, found " +
                         std::to_string(fields.size()));
         auto entry = std::make_unique<CWallPaperData>();
         if (!Utf8ToCp932(fields[0], &entry->m_strName)) return Fail(where + "name has no code page 932 form");
@@ -122,6 +129,12 @@ int Make(const NativeString& path) {
         if (!ParseInt32(fields[2], &entry->m_nStyle)) return Fail(where + "style must be a whole number (0, 1 or 2)");
         if (fields[3] != "0" && fields[3] != "1") return Fail(where + "in-use must be 0 or 1");
         entry->m_bInUse = fields[3] == "1";
+        if (fields.size() == 7) {
+            if (!Utf8ToCp932(fields[4], &entry->m_strReserved))
+                return Fail(where + "reserved text has no code page 932 form");
+            if (!ParseInt32(fields[5], &entry->m_nReserved1) || !ParseInt32(fields[6], &entry->m_nReserved2))
+                return Fail(where + "reserved numbers must be whole numbers");
+        }
         entries.push_back(std::move(entry));
     }
 
@@ -142,8 +155,11 @@ int Make(const NativeString& path) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: tvltool dump FILE   print the entries as name<TAB>path<TAB>style<TAB>in-use (UTF-8)\n"
-                 "       tvltool make FILE   write FILE from such lines read on standard input\n");
+                 "usage: tvltool dump FILE   print the entries, one a line (UTF-8):\n"
+                 "                           name<TAB>path<TAB>style<TAB>in-use<TAB>reserved text<TAB>reserved 1"
+                 "<TAB>reserved 2\n"
+                 "       tvltool make FILE   write FILE from such lines read on standard input\n"
+                 "                           (lines of the first four fields are accepted too)\n");
     return 2;
 }
 

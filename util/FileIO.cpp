@@ -1,6 +1,9 @@
 #include "util/FileIO.h"
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
 
 #include "framework/Handles.h"
 #include "framework/TextBridge.h"
@@ -8,11 +11,17 @@
 
 namespace {
 
+constexpr DWORD kCopyChunk = 256 * 1024;
+
 FileReadStatus ReadAll(HANDLE file, std::string* bytes) {
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file, &size)) return FileReadStatus::ReadFailed;
     if (static_cast<unsigned long long>(size.QuadPart) > kMaxWholeFileBytes) return FileReadStatus::TooLarge;
-    bytes->assign(static_cast<size_t>(size.QuadPart), '\0');
+    try {
+        bytes->assign(static_cast<size_t>(size.QuadPart), '\0');
+    } catch (const std::bad_alloc&) {
+        return FileReadStatus::OutOfMemory;
+    }
     size_t done = 0;
     while (done < bytes->size()) {
         DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes->size() - done, 1u << 20));
@@ -81,28 +90,85 @@ bool WriteFileAtomically(const std::string& path, const std::function<bool(const
         *error = ERROR_ACCESS_DENIED;
         return false;
     }
-    std::wstring folder = ToWide(DirectoryOf(path));
-    if (folder.empty()) folder = L".";
-    wchar_t temp[MAX_PATH + 16];
-    if (!GetTempFileNameW(folder.c_str(), L"tvl", 0, temp)) {
-        *error = GetLastError();
-        return false;
-    }
+    // One fixed name beside the file: a write cut short by a kill leaves at
+    // most this one file, which the next write (or load) replaces.
+    std::wstring temp = ToWide(TemporaryWritePath(path));
     bool written = false;
     {
-        UniqueFile file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueFile file(
+            CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) {
             FileChunkWriter write = [&](const char* data, size_t size) { return WriteAll(file.get(), data, size); };
-            written = produce(write) && (!flush || FlushFileBuffers(file.get()));
+            try {
+                written = produce(write) && (!flush || FlushFileBuffers(file.get()));
+            } catch (const std::bad_alloc&) {
+                SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+                written = false;
+            }
         }
         if (!written) *error = GetLastError();
+        if (!file) {
+            if (*error == ERROR_SUCCESS) *error = ERROR_WRITE_FAULT;
+            return false;  // not made, so nothing to remove (it may be another writer's)
+        }
     }
-    if (written && MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | (flush ? MOVEFILE_WRITE_THROUGH : 0)))
+    if (written &&
+        MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | (flush ? MOVEFILE_WRITE_THROUGH : 0)))
         return true;
     if (written) *error = GetLastError();
     if (*error == ERROR_SUCCESS) *error = ERROR_WRITE_FAULT;
-    DeleteFileW(temp);
+    DeleteFileW(temp.c_str());
     return false;
+}
+
+bool CopyFileAtomically(const std::string& from, const std::string& to, DWORD* error) {
+    UniqueFile source(CreateFileW(ToWide(from).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!source) {
+        *error = GetLastError();
+        return false;
+    }
+    auto produce = [&](const FileChunkWriter& write) {
+        std::unique_ptr<char[]> buffer(new char[kCopyChunk]);
+        for (;;) {
+            DWORD got = 0;
+            if (!ReadFile(source.get(), buffer.get(), kCopyChunk, &got, nullptr)) return false;
+            if (got == 0) return true;
+            if (!write(buffer.get(), got)) return false;
+        }
+    };
+    return WriteFileAtomically(to, produce, error);
+}
+
+bool FilesHaveSameBytes(const std::string& a, const std::string& b) {
+    auto open = [](const std::string& path) {
+        return CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    UniqueFile first(open(a)), second(open(b));
+    if (!first || !second) return false;
+    LARGE_INTEGER sizeA, sizeB;
+    if (!GetFileSizeEx(first.get(), &sizeA) || !GetFileSizeEx(second.get(), &sizeB)) return false;
+    if (sizeA.QuadPart != sizeB.QuadPart) return false;
+    try {
+        std::unique_ptr<char[]> bufferA(new char[kCopyChunk]), bufferB(new char[kCopyChunk]);
+        for (;;) {
+            DWORD gotA = 0, gotB = 0;
+            if (!ReadFile(first.get(), bufferA.get(), kCopyChunk, &gotA, nullptr) ||
+                !ReadFile(second.get(), bufferB.get(), kCopyChunk, &gotB, nullptr) || gotA != gotB)
+                return false;
+            if (gotA == 0) return true;
+            if (std::memcmp(bufferA.get(), bufferB.get(), gotA) != 0) return false;
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+std::string TemporaryWritePath(const std::string& path) { return path + ".tmp"; }
+
+void RemoveLeftoverTemporary(const std::string& path) {
+    if (!path.empty()) DeleteFileW(ToWide(TemporaryWritePath(path)).c_str());
 }
 
 bool FileExists(const std::string& path) {

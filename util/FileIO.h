@@ -5,10 +5,12 @@
 #include <functional>
 #include <string>
 
-enum class FileReadStatus { Ok, OpenFailed, ReadFailed, TooLarge };
+enum class FileReadStatus { Ok, OpenFailed, ReadFailed, TooLarge, OutOfMemory };
 
-// Largest file read whole (the list file, backups).
-constexpr unsigned long long kMaxWholeFileBytes = 512ull * 1024 * 1024;
+// Largest file read whole (the list file).  A list of 100,000 entries takes
+// about 6 MB; a larger file is no list the program wrote, and reading it
+// (twice, with its backup) must not exhaust a 32-bit address space.
+constexpr unsigned long long kMaxWholeFileBytes = 64ull * 1024 * 1024;
 
 // Opens `path` for reading and writing, creating it empty when it does not
 // exist and never shortening it, and reads all its bytes.  A file that can
@@ -18,10 +20,10 @@ FileReadStatus ReadFileCreatingIt(const std::string& path, std::string* bytes);
 // Reads an existing file.
 FileReadStatus ReadWholeFile(const std::string& path, std::string* bytes);
 
-// Writes the complete `bytes` to a temporary file in the same folder, flushes
-// it and then puts it in place of `path`, so an interruption never leaves a
-// half-written file.  On failure the old file is untouched and `error` holds
-// the system's code.
+// Writes the complete `bytes` to the temporary file "<path>.tmp" (see
+// TemporaryWritePath), flushes it and then puts it in place of `path`, so an
+// interruption never leaves a half-written file.  On failure the old file is
+// untouched, the temporary file is gone and `error` holds the system's code.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, DWORD* error);
 // The same without waiting for the disk: for files that can be made again
 // (the wallpaper bitmap); readers still never see a half-written file.
@@ -31,6 +33,17 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes, DWOR
 using FileChunkWriter = std::function<bool(const char* data, size_t size)>;
 bool WriteFileAtomically(const std::string& path, const std::function<bool(const FileChunkWriter& write)>& produce,
                          DWORD* error, bool flush = true);
+
+// Copies `from` to `to` a piece at a time (any size), the same crash-safe way.
+bool CopyFileAtomically(const std::string& from, const std::string& to, DWORD* error);
+// Whether two files hold the same bytes, compared a piece at a time.
+bool FilesHaveSameBytes(const std::string& a, const std::string& b);
+
+// The temporary file a write of `path` goes through: "<path>.tmp", so a
+// leftover of an interrupted write is recognisably that file's.
+std::string TemporaryWritePath(const std::string& path);
+// Deletes the leftover of an interrupted write of `path`, if there is one.
+void RemoveLeftoverTemporary(const std::string& path);
 
 bool FileExists(const std::string& path);
 // The folder part of a path, with its trailing backslash ("" when none).

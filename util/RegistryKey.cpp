@@ -1,5 +1,6 @@
 #include "util/RegistryKey.h"
 
+#include <cstring>
 #include <vector>
 
 #include "framework/TextBridge.h"
@@ -34,11 +35,19 @@ LONG RegistryKey::QueryString(const std::string& name, std::string* out) {
     if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATA;
     // The text is measured in program bytes: no more than fits the buffer.
     if (size > kStringBufferBytes * sizeof(wchar_t)) return ERROR_MORE_DATA;
-    std::vector<wchar_t> buf(size / sizeof(wchar_t) + 1, L'\0');
+    // The value need not end in a terminator, nor hold whole characters:
+    // the text is what the returned bytes hold, up to the first zero.
+    std::vector<BYTE> buf(size + sizeof(wchar_t), 0);
     DWORD got = size;
-    rc = RegQueryValueExW(m_key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &got);
+    rc = RegQueryValueExW(m_key, valueName.c_str(), nullptr, &type, buf.data(), &got);
     if (rc != ERROR_SUCCESS) return rc;
-    std::string text = ToCp932(std::wstring(buf.data()));
+    if (got > size) return ERROR_MORE_DATA;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATA;  // changed meanwhile
+    std::wstring wide(got / sizeof(wchar_t), L'\0');
+    if (!wide.empty()) std::memcpy(&wide[0], buf.data(), wide.size() * sizeof(wchar_t));
+    size_t end = wide.find(L'\0');
+    if (end != std::wstring::npos) wide.resize(end);
+    std::string text = ToCp932(wide);
     if (text.size() + 1 > kStringBufferBytes) return ERROR_MORE_DATA;
     *out = text;
     return ERROR_SUCCESS;

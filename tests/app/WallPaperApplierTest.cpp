@@ -109,3 +109,20 @@ TEST_F(ApplierFixture, MissingPictureChangesNothingAndSaysSo) {
     ASSERT_EQ(1u, messages.shown.size());
     EXPECT_NE(std::string::npos, messages.shown[0].text.find(dir.File("missing.bmp")));
 }
+
+TEST_F(ApplierFixture, LeftoverOfAnInterruptedWallpaperWriteGoesAtStartAndAtTheNextWrite) {
+    const std::string leftover = dir.File("TVTemp.bmp.tmp");
+    WriteBytes(leftover, std::string(1000, 'h'));
+    WriteBytes(dir.File("TVTemp.bmp.other"), "not ours");
+    WallPaperApplier started(*context);  // the next start
+    EXPECT_FALSE(PathExists(leftover));
+    EXPECT_TRUE(PathExists(dir.File("TVTemp.bmp.other")));
+
+    WriteBytes(leftover, std::string(1000, 'h'));
+    context->settings().enableHalfTone = true;
+    CWallPaperData entry("w", picture, kStyleCentre);
+    ASSERT_TRUE(started.Apply(entry));
+    EXPECT_TRUE(PathExists(dir.File("TVTemp.bmp")));
+    EXPECT_FALSE(PathExists(leftover));
+    DeleteFileW(W(dir.File("TVTemp.bmp")).c_str());
+}

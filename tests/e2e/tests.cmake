@@ -1,6 +1,7 @@
 if(WIN32)
   add_executable(e2e_tests
     ${CMAKE_CURRENT_LIST_DIR}/EndToEndTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/BusyEndToEndTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TavrinDriver.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../win/TestSupport.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../image/TestPictures.cpp)

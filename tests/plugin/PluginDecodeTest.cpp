@@ -17,35 +17,7 @@ std::string LoadError(int code) {
     return "CSPIControl::LoadPicture occured error! (" + std::to_string(code) + ") " + GetErrorText(code);
 }
 
-// Plug-ins installed one per directory, scanned in the order given, so
-// their indexes follow that order.
-class Host {
-public:
-    explicit Host(std::initializer_list<const char*> fixtures) : s(true) {
-        for (const char* f : fixtures) {
-            dirs.emplace_back(new TempDir);
-            InstallPlugin(dirs.back()->path(), f);
-        }
-        s.settings.enableSPI = false;
-        control.reset(new CSPIControl(&s.settings));
-        s.settings.enableSPI = true;
-        for (auto& d : dirs) {
-            s.settings.spiPath = d->path();
-            control->ReloadFromSettings();
-        }
-    }
-    CSPIControl* operator->() { return control.get(); }
-    CSPIControl& operator*() { return *control; }
-    std::string Picture(const std::string& name, const std::string& bytes) {
-        WriteBytes(pictures.File(name), bytes);
-        return pictures.File(name);
-    }
-
-    TempDir pictures;
-    std::vector<std::unique_ptr<TempDir>> dirs;
-    TestSettings s;
-    std::unique_ptr<CSPIControl> control;
-};
+using Host = ScannedHost;
 
 int g_progressCalls = 0;
 int __stdcall CountingProgress(int, int, long value) {

@@ -11,6 +11,7 @@
 #include "TestPictures.h"
 #include "app/AppSettings.h"
 #include "framework/Profile.h"
+#include "plugin/CSPIControl.h"
 #include "plugin/CSPISupport.h"
 #include "win/TestSupport.h"
 
@@ -54,3 +55,33 @@ struct BitmapPixels {
 bool ReadBitmap(HBITMAP bitmap, BitmapPixels* out);
 // Whether `bitmap` holds the test pattern (grey: the red channel in all three).
 bool HoldsTestPattern(HBITMAP bitmap, int width, int height, bool grey = false);
+
+// A host whose plug-ins were installed one per directory and scanned in the
+// order given, so their indexes follow that order.
+class ScannedHost {
+public:
+    explicit ScannedHost(std::initializer_list<const char*> fixtures) : s(true) {
+        for (const char* f : fixtures) {
+            dirs.emplace_back(new TempDir);
+            InstallPlugin(dirs.back()->path(), f);
+        }
+        s.settings.enableSPI = false;
+        control.reset(new CSPIControl(&s.settings));
+        s.settings.enableSPI = true;
+        for (auto& d : dirs) {
+            s.settings.spiPath = d->path();
+            control->ReloadFromSettings();
+        }
+    }
+    CSPIControl* operator->() { return control.get(); }
+    CSPIControl& operator*() { return *control; }
+    std::string Picture(const std::string& name, const std::string& bytes) {
+        WriteBytes(pictures.File(name), bytes);
+        return pictures.File(name);
+    }
+
+    TempDir pictures;
+    std::vector<std::unique_ptr<TempDir>> dirs;
+    TestSettings s;
+    std::unique_ptr<CSPIControl> control;
+};

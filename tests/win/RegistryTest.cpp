@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "TestSupport.h"
 #include "framework/Profile.h"
 #include "framework/TextBridge.h"
@@ -103,4 +105,45 @@ TEST(RegistryProfile, JapaneseTextRoundTripsUnderAnyCodePage) {
                                           L"SelectedWallPaper", RRF_RT_REG_SZ, nullptr, buf, &size));
     EXPECT_STREQ(L"C:\\\u58c1\u7d19\\\u8868.bmp", buf);
     EXPECT_EQ(1252u, GetACP()) << "the test prefix is meant to be a code page 1252 system";
+}
+
+TEST(RegistryKey, QueryStringKeepsToTheBytesTheValueHolds) {
+    TempRegistryKey temp;
+    RegistryKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, ToCp932(temp.path())));
+    auto set = [&](const wchar_t* name, const void* data, DWORD size) {
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.handle(), name, 0, REG_SZ, static_cast<const BYTE*>(data), size));
+    };
+    // An odd byte count: "ab" and half of a third character, no terminator.
+    // The buffer is filled to its end, so anything read past it shows here.
+    for (DWORD size : {5u, 7u, 9u, 199u}) {
+        std::vector<char> bytes(size, 0);
+        std::string expected;
+        for (DWORD i = 0; i + 1 < size; i += 2) {
+            bytes[i] = static_cast<char>('a' + (i / 2) % 26);
+            expected += bytes[i];
+        }
+        bytes[size - 1] = 'x';
+        set(L"odd", bytes.data(), size);
+        std::string out;
+        ASSERT_EQ(ERROR_SUCCESS, key.QueryString("odd", &out)) << size;
+        EXPECT_EQ(expected, out) << size;
+    }
+    // Whole characters without a terminator.
+    set(L"unterminated", L"abcd", 8);
+    std::string out;
+    ASSERT_EQ(ERROR_SUCCESS, key.QueryString("unterminated", &out));
+    EXPECT_EQ("abcd", out);
+    // The text ends at its first zero.
+    set(L"embedded", L"ab\0cd", 12);
+    ASSERT_EQ(ERROR_SUCCESS, key.QueryString("embedded", &out));
+    EXPECT_EQ("ab", out);
+    set(L"empty", L"", 0);
+    out = "unchanged";
+    ASSERT_EQ(ERROR_SUCCESS, key.QueryString("empty", &out));
+    EXPECT_EQ("", out);
+    set(L"one", "a", 1);
+    out = "unchanged";
+    ASSERT_EQ(ERROR_SUCCESS, key.QueryString("one", &out));
+    EXPECT_EQ("", out);
 }

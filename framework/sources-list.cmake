@@ -1,0 +1,4 @@
+list(APPEND TAVRIN_WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/Cp932LimitedEdit.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DroppedFiles.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FolderChooser.cpp)

@@ -1,0 +1,207 @@
+#include "image/FolderImportDialog.h"
+
+#include "framework/Handles.h"
+#include "framework/TextBridge.h"
+#include "image/PreviewDrawing.h"
+#include "list/AppContext.h"
+#include "plugin/CSPIControl.h"
+#include "res/resource.h"
+#include "util/ExtensionFilter.h"
+#include "util/PathPieces.h"
+
+namespace {
+struct StyleItem {
+    const char* text;
+    DisplayStyle style;
+};
+const StyleItem kStyleItems[] = {
+    {"拡大", kStyleStretch},
+    {"並べる", kStyleTile},
+    {"中央", kStyleCentre},
+};
+
+std::vector<std::string> SplitPatterns(const std::string& patterns) {
+    std::vector<std::string> pieces;
+    std::string piece;
+    for (size_t i = 0; i < patterns.size(); ++i) {
+        if (IsCp932LeadByte(patterns[i]) && i + 1 < patterns.size()) {
+            piece += patterns.substr(i++, 2);
+        } else if (patterns[i] == ' ') {
+            if (!piece.empty()) pieces.push_back(piece);
+            piece.clear();
+        } else {
+            piece += patterns[i];
+        }
+    }
+    if (!piece.empty()) pieces.push_back(piece);
+    return pieces;
+}
+
+bool EndsWithSeparator(const std::string& folder) {
+    // The last character, not the last byte: "表" ends in 0x5C too.
+    bool last = false;
+    for (size_t i = 0; i < folder.size(); ++i) {
+        if (IsCp932LeadByte(folder[i]) && i + 1 < folder.size()) {
+            ++i;
+            last = false;
+        } else {
+            last = folder[i] == '\\' || folder[i] == '/';
+        }
+    }
+    return last;
+}
+
+bool IsFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+}  // namespace
+
+const CommandEntry<FolderImportDialog> FolderImportDialog::kCommands[] = {
+    {IDC_IMPORT_CHECKALL, &FolderImportDialog::OnCheckAll},
+    {IDC_IMPORT_INVERT, &FolderImportDialog::OnInvert},
+};
+
+FolderImportDialog::FolderImportDialog(AppContext& context) : Dialog(IDD_FOLDERIMPORT), m_context(context) {}
+
+FolderImportDialog::~FolderImportDialog() = default;
+
+void FolderImportDialog::SetFolder(const std::string& folder) { m_folder = folder; }
+
+void FolderImportDialog::SetFiles(const std::vector<std::string>& files) { m_files = files; }
+
+std::vector<std::unique_ptr<CWallPaperData>> FolderImportDialog::TakeEntries() { return std::move(m_entries); }
+
+std::vector<std::string> FolderImportDialog::FindInFolder(const std::string& folder, const std::string& patterns) {
+    std::vector<std::string> found;
+    if (folder.empty()) return found;
+    std::string prefix = EndsWithSeparator(folder) ? folder : folder + "\\";
+    for (const std::string& pattern : SplitPatterns(patterns)) {
+        WIN32_FIND_DATAW data;
+        UniqueFind find(FindFirstFileW(ToWide(prefix + pattern).c_str(), &data));
+        if (!find) continue;
+        do {
+            // Folders are no pictures, even when their names match.
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+            // A name code page 932 cannot hold is kept in its short form; a
+            // file that has none cannot be named in the list and is left out.
+            std::string path = PathToCp932(ToWide(prefix) + data.cFileName);
+            if (!path.empty() && GetFileAttributesW(ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES)
+                found.push_back(path);
+        } while (FindNextFileW(find.get(), &data));
+    }
+    return found;
+}
+
+std::vector<std::string> FolderImportDialog::FilterFiles(const std::vector<std::string>& files,
+                                                         const std::string& patterns) {
+    std::vector<std::string> accepted;
+    for (const std::string& path : files) {
+        if (path.empty() || IsFolder(path)) continue;
+        if (patterns == "*.*" || MatchesExtensionFilter(FileNameOf(path), patterns, " ")) accepted.push_back(path);
+    }
+    return accepted;
+}
+
+BOOL FolderImportDialog::OnInitDialog() {
+    m_fileList.Attach(Item(IDC_IMPORT_FILES));
+    m_styles.Attach(Item(IDC_IMPORT_STYLE));
+    FillStyles();
+    FillFiles();
+    HWND preview = Item(IDC_IMPORT_PREVIEW);
+    GetWindowRect(preview, &m_previewRect);
+    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&m_previewRect), 2);
+    UpdateData(false);
+    return TRUE;
+}
+
+void FolderImportDialog::DoDataExchange(DataExchange& dx) { dx.ComboIndex(IDC_IMPORT_STYLE, m_styleIndex); }
+
+void FolderImportDialog::OnCheckAll() { m_fileList.CheckAll(); }
+
+void FolderImportDialog::OnInvert() { m_fileList.InvertChecks(); }
+
+void FolderImportDialog::FillStyles() {
+    m_styles.ResetContent();
+    for (const StyleItem& item : kStyleItems) m_styles.AddString(item.text, item.style);
+}
+
+void FolderImportDialog::FillFiles() {
+    const std::string patterns = m_context.cache().pluginHost().GetImagePatterns();
+    m_rowPaths = m_files.empty() ? FindInFolder(m_folder, patterns) : FilterFiles(m_files, patterns);
+    // A folder of thousands of pictures fills without a repaint per row.
+    m_fileList.SetRedraw(false);
+    m_fileList.ResetContent();
+    for (size_t i = 0; i < m_rowPaths.size(); ++i)
+        m_fileList.AddString(FileNameOf(m_rowPaths[i]), (LPARAM)i, CheckListBox::kChecked);
+    m_fileList.SetRedraw(true);
+}
+
+std::string FolderImportDialog::RowPath(int row) const {
+    if (row < 0 || row >= m_fileList.GetCount()) return {};
+    size_t index = (size_t)m_fileList.GetItemData(row);
+    return index < m_rowPaths.size() ? m_rowPaths[index] : std::string();
+}
+
+void FolderImportDialog::OnSelectionChange() {
+    int row = m_fileList.GetCurSel();
+    if (row < 0) return;
+    m_previewPath = RowPath(row);
+    m_context.cache().Load(m_previewPath);
+    InvalidateRect(hwnd(), &m_previewRect, TRUE);
+}
+
+void FolderImportDialog::PaintPreview() {
+    if (m_previewPath.empty()) return;
+    DrawDialogPreview(Item(IDC_IMPORT_PREVIEW), m_previewRect.right - m_previewRect.left,
+                      m_previewRect.bottom - m_previewRect.top, m_context.cache().GetBitmap(m_previewPath),
+                      m_context.settings().enableHalfTone);
+}
+
+void FolderImportDialog::OnOK() {
+    UpdateData(true);
+    // The sorted list places its rows: the code travels with the row.
+    LPARAM style = m_styles.GetItemData(m_styleIndex >= 0 ? m_styleIndex : 0);
+    if (style < kStyleCentre || style > kStyleStretch) style = kStyleCentre;
+    m_entries.clear();
+    for (int row = 0; row < m_fileList.GetCount(); ++row) {
+        std::string path = RowPath(row);
+        if (path.empty()) continue;
+        if (m_fileList.GetCheck(row) == CheckListBox::kChecked) {
+            m_entries.push_back(
+                std::make_unique<CWallPaperData>(FileNameOf(path), path, static_cast<DisplayStyle>(style)));
+            m_entries.back()->m_bInUse = true;
+        } else if (!m_context.list().FindByImagePath(path)) {
+            // Pictures loaded only for the preview leave the cache; one the
+            // wallpaper list already shows stays.
+            m_context.cache().Unload(path);
+        }
+    }
+    EndDialog(IDOK);
+}
+
+bool FolderImportDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    if (m_fileList.HandleParentMessage(message, wParam, lParam, result)) return true;
+    switch (message) {
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_IMPORT_FILES && HIWORD(wParam) == LBN_SELCHANGE) {
+            OnSelectionChange();
+            *result = 0;
+            return true;
+        }
+        if (HIWORD(wParam) == BN_CLICKED && DispatchCommandTable(this, kCommands, LOWORD(wParam))) {
+            *result = 0;
+            return true;
+        }
+        break;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        BeginPaint(hwnd(), &ps);
+        EndPaint(hwnd(), &ps);
+        PaintPreview();
+        *result = 0;
+        return true;
+    }
+    }
+    return Dialog::HandleMessage(message, wParam, lParam, result);
+}

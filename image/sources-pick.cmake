@@ -1,0 +1,3 @@
+list(APPEND TAVRIN_WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/CBMPFileDialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FolderImportDialog.cpp)

@@ -1,0 +1,2 @@
+list(APPEND TAVRIN_WIN_TEST_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/TrayReentrancyTest.cpp)

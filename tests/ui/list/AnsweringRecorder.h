@@ -1,0 +1,23 @@
+#pragma once
+// Records the program's message boxes, as ScopedMessageRecorder does, and
+// answers them with the buttons queued in `answers` (then IDOK).
+#include <deque>
+
+#include "framework/UserMessages.h"
+
+class AnsweringRecorder : public RecordingMessageSink {
+public:
+    AnsweringRecorder() : m_previous(SetMessageSink(this)) {}
+    ~AnsweringRecorder() override { SetMessageSink(m_previous); }
+    int Show(HWND owner, const std::string& text, UINT type) override {
+        RecordingMessageSink::Show(owner, text, type);
+        if (answers.empty()) return IDOK;
+        int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::deque<int> answers;
+
+private:
+    MessageSink* m_previous;
+};

@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include "AnsweringRecorder.h"
+#include "ListEditTestSupport.h"
+#include "ModalScript.h"
+#include "framework/ComboBoxCtrl.h"
+#include "framework/TextBridge.h"
+#include "res/resource.h"
+#include "ui/WallpaperEntryDialog.h"
+
+namespace {
+const char* const kAddCaption = "新規追加";
+const char* const kEditCaption = "修正/削除";
+
+struct EntryDialog : ::testing::Test {
+    TempDir dir;
+    ListEditContext lists{dir, {}};
+    AnsweringRecorder messages;
+    WallpaperEntryDialog dialog{lists.context()};
+    ModalScript script;
+    HWND shown = nullptr;
+
+    // Waits for the dialog with that caption.
+    ModalScript::Step Opened(const char* caption) {
+        return [this, caption] { return (shown = FindThreadDialog(caption)) != nullptr; };
+    }
+    INT_PTR Run() {
+        script.Start();
+        INT_PTR result = dialog.DoModal(nullptr);
+        EXPECT_TRUE(script.finished());
+        EXPECT_EQ(0u, script.failedStep());
+        return result;
+    }
+    std::string Field(int id) const { return GetWindowTextCp932(GetDlgItem(shown, id)); }
+    void SetField(int id, const std::string& text) { SetWindowTextCp932(GetDlgItem(shown, id), text); }
+    LPARAM SelectedStyle() const {
+        ComboBoxCtrl styles(GetDlgItem(shown, IDC_ENTRY_STYLE));
+        LPARAM style = -1;
+        styles.GetSelectedData(&style);
+        return style;
+    }
+};
+}  // namespace
+
+TEST_F(EntryDialog, AddModeShowsNoDeleteButtonSelectsTheFirstSortedStyleAndReturnsAnEmptyPath) {
+    std::string firstText;
+    LPARAM firstStyle = -1;
+    script.Then(Opened(kAddCaption)).Do([&] {
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(shown, IDC_ENTRY_DELETE)));
+        ComboBoxCtrl styles(GetDlgItem(shown, IDC_ENTRY_STYLE));
+        ASSERT_EQ(3, styles.GetCount());
+        for (int i = 0; i < 3; ++i)  // each row carries its own style value
+            EXPECT_STREQ(StyleName((DisplayStyle)styles.GetItemData(i)), styles.GetItemText(i).c_str());
+        EXPECT_EQ(0, styles.GetCurSel());
+        firstText = styles.GetItemText(0);
+        firstStyle = styles.GetItemData(0);
+        SetField(IDC_ENTRY_NAME, "名前だけ");
+        Click(shown, IDOK);
+    });
+    EXPECT_EQ(IDOK, Run());
+    EXPECT_EQ("", dialog.path());
+    EXPECT_EQ("名前だけ", dialog.displayName());
+    EXPECT_EQ(firstStyle, dialog.style());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(EntryDialog, AnEmptyDisplayNameIsRefusedAndTheDialogStaysOpen) {
+    script.Then(Opened(kAddCaption))
+        .Do([&] {
+            SetField(IDC_ENTRY_PATH, "C:\\a.bmp");
+            Click(shown, IDOK);
+        })
+        .Then([&] { return !messages.shown.empty(); })
+        .Do([&] {
+            EXPECT_TRUE(IsWindowVisible(shown));
+            EXPECT_EQ(GetDlgItem(shown, IDC_ENTRY_NAME), GetFocus());
+            SetField(IDC_ENTRY_NAME, "a");
+            Click(shown, IDOK);
+        });
+    EXPECT_EQ(IDOK, Run());
+    ASSERT_EQ(1u, messages.shown.size());
+    EXPECT_EQ("表示名を入力してください", messages.shown[0].text);
+    EXPECT_EQ((UINT)(MB_OK | MB_ICONSTOP), messages.shown[0].type);
+    EXPECT_EQ("C:\\a.bmp", dialog.path());
+}
+
+TEST_F(EntryDialog, EditModeShowsItsCaptionTheDeleteButtonAndTheEntrysStyle) {
+    dialog.SetEditMode(true);
+    dialog.SetValues("夕焼け", "C:\\pics\\a.bmp", kStyleTile);
+    script.Then(Opened(kEditCaption)).Do([&] {
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(shown, IDC_ENTRY_DELETE)));
+        EXPECT_EQ("夕焼け", Field(IDC_ENTRY_NAME));
+        EXPECT_EQ("C:\\pics\\a.bmp", Field(IDC_ENTRY_PATH));
+        EXPECT_EQ(kStyleTile, SelectedStyle());
+        ComboBoxCtrl(GetDlgItem(shown, IDC_ENTRY_STYLE)).SelectByData(kStyleStretch);
+        Click(shown, IDOK);
+    });
+    EXPECT_EQ(IDOK, Run());
+    EXPECT_EQ(kStyleStretch, dialog.style());
+}
+
+TEST_F(EntryDialog, AnUnknownStoredStyleSelectsTheFirstItemAndOkStoresItsValue) {
+    dialog.SetEditMode(true);
+    dialog.SetValues("n", "p", 7);
+    LPARAM first = -1;
+    script.Then(Opened(kEditCaption)).Do([&] {
+        ComboBoxCtrl styles(GetDlgItem(shown, IDC_ENTRY_STYLE));
+        EXPECT_EQ(0, styles.GetCurSel());
+        first = styles.GetItemData(0);
+        Click(shown, IDOK);
+    });
+    EXPECT_EQ(IDOK, Run());
+    EXPECT_NE(7, dialog.style());
+    EXPECT_EQ(first, dialog.style());
+}
+
+TEST_F(EntryDialog, TypingStopsAt128BytesInBothBoxes) {
+    std::string kana;
+    for (int i = 0; i < 70; ++i) kana += "壁";
+    script.Then(Opened(kAddCaption)).Do([&] {
+        TypeText(GetDlgItem(shown, IDC_ENTRY_NAME), kana);
+        TypeText(GetDlgItem(shown, IDC_ENTRY_PATH), std::string(140, 'p'));
+        EXPECT_EQ(128u, Field(IDC_ENTRY_NAME).size());
+        EXPECT_EQ(64u, ToWide(Field(IDC_ENTRY_NAME)).size());
+        EXPECT_EQ(std::string(128, 'p'), Field(IDC_ENTRY_PATH));
+        Click(shown, IDOK);
+    });
+    EXPECT_EQ(IDOK, Run());
+    EXPECT_EQ(kana.substr(0, 128), dialog.displayName());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(EntryDialog, ALongerValuePutThereIsRefusedAtOkWithTheFocusOnItsBox) {
+    dialog.SetEditMode(true);
+    const std::string longPath = "C:\\" + std::string(126, 'd');  // 129 bytes
+    dialog.SetValues("n", longPath, kStyleCentre);
+    script.Then(Opened(kEditCaption))
+        .Do([&] { Click(shown, IDOK); })
+        .Then([&] { return !messages.shown.empty(); })
+        .Do([&] {
+            EXPECT_TRUE(IsWindowVisible(shown));
+            EXPECT_EQ(GetDlgItem(shown, IDC_ENTRY_PATH), GetFocus());
+            SetField(IDC_ENTRY_PATH, longPath.substr(0, 128));
+            Click(shown, IDOK);
+        });
+    EXPECT_EQ(IDOK, Run());
+    ASSERT_EQ(1u, messages.shown.size());
+    EXPECT_EQ("128 文字以内で入力してください。", messages.shown[0].text);
+    EXPECT_EQ((UINT)(MB_OK | MB_ICONEXCLAMATION), messages.shown[0].type);
+    EXPECT_EQ(longPath.substr(0, 128), dialog.path());
+}
+
+TEST_F(EntryDialog, DeleteAsksFirstAndDecliningKeepsTheDialogOpen) {
+    dialog.SetEditMode(true);
+    dialog.SetValues("n", "p", kStyleCentre);
+    messages.answers = {IDCANCEL, IDOK};
+    script.Then(Opened(kEditCaption))
+        .Do([&] { Click(shown, IDC_ENTRY_DELETE); })
+        .Then([&] { return messages.shown.size() == 1; })
+        .Do([&] {
+            EXPECT_TRUE(IsWindowVisible(shown));
+            Click(shown, IDC_ENTRY_DELETE);
+        });
+    EXPECT_EQ(WallpaperEntryDialog::kDeleteResult, Run());
+    ASSERT_EQ(2u, messages.shown.size());
+    EXPECT_EQ("本当に削除してよろしいですか？", messages.shown[0].text);
+    EXPECT_EQ((UINT)(MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2), messages.shown[0].type);
+}
+
+TEST_F(EntryDialog, CancelReturnsCancel) {
+    script.Then(Opened(kAddCaption)).Do([&] {
+        SetField(IDC_ENTRY_NAME, "x");
+        Click(shown, IDCANCEL);
+    });
+    EXPECT_EQ(IDCANCEL, Run());
+    EXPECT_EQ("", dialog.displayName());
+}

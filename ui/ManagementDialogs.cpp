@@ -1,0 +1,12 @@
+#include "ui/ManagementDialogs.h"
+
+#include "image/PictureCacheDialog.h"
+#include "list/AppContext.h"
+#include "plugin/CSPIControl.h"
+#include "plugin/PluginDialogs.h"
+
+void RunPictureCacheManager(AppContext& context, HWND parent) { ShowPictureCacheDialog(context, parent); }
+
+void RunPluginSettings(AppContext& context, HWND parent) {
+    ShowPluginSettingDialog(context.cache().pluginHost(), parent);
+}

@@ -33,7 +33,9 @@ first=$!
 sleep 5
 shots_run "$BIN_DIR/tavrin.exe"
 sleep 3
-shots_screen already-running 560x220+464+548 || status=1
+# The lower-right corner of the desktop, where the icon is.
+width=${SHOTS_DESKTOP%x*}; height=${SHOTS_DESKTOP#*x}
+shots_screen already-running "560x220+$((width - 560))+$((height - 220))" || status=1
 wine taskkill /IM tavrin.exe >/dev/null 2>&1
 wait $first
 return $status

@@ -23,6 +23,9 @@ bool CheckListBox::Attach(HWND listBox) {
     if (!SetWindowSubclass(listBox, &CheckListBox::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
         return false;
     m_hwnd = listBox;
+    // The list box asked its parent for the row height before the dialog
+    // could answer; rows fit the dialog's font and a tick box.
+    if (style & LBS_OWNERDRAWFIXED) SendMessageW(listBox, LB_SETITEMHEIGHT, 0, RowHeight());
     return true;
 }
 
@@ -118,6 +121,19 @@ void CheckListBox::SetRedraw(bool on) {
     if (on) InvalidateRect(m_hwnd, nullptr, TRUE);
 }
 
+int CheckListBox::RowHeight() const {
+    // Tall enough for the control's font and a tick box.
+    HDC dc = GetDC(m_hwnd);
+    if (!dc) return 16;
+    HFONT font = (HFONT)SendMessageW(m_hwnd, WM_GETFONT, 0, 0);
+    HGDIOBJ old = SelectObject(dc, font ? (HGDIOBJ)font : GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICW tm = {};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(m_hwnd, dc);
+    return std::max<int>(tm.tmHeight + 2, 14);
+}
+
 int CheckListBox::CheckColumnWidth() const {
     int height = m_hwnd ? (int)SendMessageW(m_hwnd, LB_GETITEMHEIGHT, 0, 0) : 0;
     return (height > 0 ? height : 16) + kBoxMargin;
@@ -145,15 +161,7 @@ bool CheckListBox::HandleParentMessage(UINT message, WPARAM, LPARAM lParam, LRES
     if (message == WM_MEASUREITEM) {
         auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
         if (!item || item->CtlType != ODT_LISTBOX || (int)item->CtlID != GetDlgCtrlID(m_hwnd)) return false;
-        // Tall enough for the dialog font and a tick box.
-        HDC dc = GetDC(m_hwnd);
-        HFONT font = (HFONT)SendMessageW(m_hwnd, WM_GETFONT, 0, 0);
-        HGDIOBJ old = SelectObject(dc, font ? (HGDIOBJ)font : GetStockObject(DEFAULT_GUI_FONT));
-        TEXTMETRICW tm = {};
-        GetTextMetricsW(dc, &tm);
-        SelectObject(dc, old);
-        ReleaseDC(m_hwnd, dc);
-        item->itemHeight = std::max<UINT>(tm.tmHeight + 2, 14);
+        item->itemHeight = RowHeight();
         *result = TRUE;
         return true;
     }

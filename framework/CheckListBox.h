@@ -60,6 +60,7 @@ private:
         int check;
     };
     Row* RowAt(int index) const;
+    int RowHeight() const;
     void Toggle(int index);
     void DrawRow(const DRAWITEMSTRUCT& item);
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,

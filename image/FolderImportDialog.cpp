@@ -57,6 +57,11 @@ bool IsFolder(const std::string& path) {
 }
 }  // namespace
 
+const CommandEntry<FolderImportDialog> FolderImportDialog::kCommands[] = {
+    {IDC_IMPORT_CHECKALL, &FolderImportDialog::OnCheckAll},
+    {IDC_IMPORT_INVERT, &FolderImportDialog::OnInvert},
+};
+
 FolderImportDialog::FolderImportDialog(AppContext& context) : Dialog(IDD_FOLDERIMPORT), m_context(context) {}
 
 FolderImportDialog::~FolderImportDialog() = default;
@@ -106,9 +111,15 @@ BOOL FolderImportDialog::OnInitDialog() {
     HWND preview = Item(IDC_IMPORT_PREVIEW);
     GetWindowRect(preview, &m_previewRect);
     MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&m_previewRect), 2);
-    m_styles.SetCurSel(m_styleIndex);
+    UpdateData(false);
     return TRUE;
 }
+
+void FolderImportDialog::DoDataExchange(DataExchange& dx) { dx.ComboIndex(IDC_IMPORT_STYLE, m_styleIndex); }
+
+void FolderImportDialog::OnCheckAll() { m_fileList.CheckAll(); }
+
+void FolderImportDialog::OnInvert() { m_fileList.InvertChecks(); }
 
 void FolderImportDialog::FillStyles() {
     m_styles.ResetContent();
@@ -148,9 +159,10 @@ void FolderImportDialog::PaintPreview() {
 }
 
 void FolderImportDialog::OnOK() {
-    LPARAM style = kStyleStretch;
-    m_styleIndex = m_styles.GetCurSel();
-    if (!m_styles.GetSelectedData(&style)) style = m_styles.GetCount() > 0 ? m_styles.GetItemData(0) : kStyleStretch;
+    UpdateData(true);
+    // The sorted list places its rows: the code travels with the row.
+    LPARAM style = m_styles.GetItemData(m_styleIndex >= 0 ? m_styleIndex : 0);
+    if (style < kStyleCentre || style > kStyleStretch) style = kStyleCentre;
     m_entries.clear();
     for (int row = 0; row < m_fileList.GetCount(); ++row) {
         std::string path = RowPath(row);
@@ -172,18 +184,12 @@ bool FolderImportDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     if (m_fileList.HandleParentMessage(message, wParam, lParam, result)) return true;
     switch (message) {
     case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDC_IMPORT_FILES:
-            if (HIWORD(wParam) == LBN_SELCHANGE) OnSelectionChange();
-            return HIWORD(wParam) == LBN_SELCHANGE;
-        case IDC_IMPORT_CHECKALL:
-            if (HIWORD(wParam) != BN_CLICKED) return false;
-            m_fileList.CheckAll();
+        if (LOWORD(wParam) == IDC_IMPORT_FILES && HIWORD(wParam) == LBN_SELCHANGE) {
+            OnSelectionChange();
             *result = 0;
             return true;
-        case IDC_IMPORT_INVERT:
-            if (HIWORD(wParam) != BN_CLICKED) return false;
-            m_fileList.InvertChecks();
+        }
+        if (HIWORD(wParam) == BN_CLICKED && DispatchCommandTable(this, kCommands, LOWORD(wParam))) {
             *result = 0;
             return true;
         }

@@ -10,6 +10,7 @@
 #include "framework/CheckListBox.h"
 #include "framework/ComboBoxCtrl.h"
 #include "framework/Dialog.h"
+#include "framework/Window.h"
 #include "list/CWallPaperData.h"
 
 class AppContext;
@@ -36,9 +37,13 @@ public:
 protected:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     BOOL OnInitDialog() override;
+    void DoDataExchange(DataExchange& dx) override;
     void OnOK() override;
 
 private:
+    static const CommandEntry<FolderImportDialog> kCommands[];
+    void OnCheckAll();
+    void OnInvert();
     void FillStyles();
     void FillFiles();
     void OnSelectionChange();

@@ -107,9 +107,15 @@ BOOL CArcFileSelectDlg::OnInitDialog() {
     SetWindowTextCp932(Item(IDC_ARC_PATH), m_archivePath);
     GetWindowRect(Item(IDC_ARC_PREVIEW), &m_previewRect);
     MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&m_previewRect), 2);
-    m_filterBox.SetCurSel(0);
+    m_filterIndex = 0;
+    UpdateData(false);
     FillMemberList();
     return TRUE;
+}
+
+void CArcFileSelectDlg::DoDataExchange(DataExchange& dx) {
+    dx.ComboIndex(IDC_ARC_FILTER, m_filterIndex);
+    dx.Text(IDC_ARC_FILENAME, m_fileName);
 }
 
 const CArcFileEntry* CArcFileSelectDlg::RowEntry(int row) const {
@@ -119,13 +125,13 @@ const CArcFileEntry* CArcFileSelectDlg::RowEntry(int row) const {
 }
 
 void CArcFileSelectDlg::FillMemberList() {
+    UpdateData(true);
     HCURSOR previousCursor = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     m_memberList.SetRedraw(false);
-    int filterRow = m_filterBox.GetCurSel();
-    if (filterRow < 0) filterRow = 0;
+    if (m_filterIndex < 0) m_filterIndex = 0;
     std::string pattern;
-    if (m_filterBox.GetCount() > 0) {
-        size_t index = (size_t)m_filterBox.GetItemData(filterRow);
+    if (m_filterIndex < m_filterBox.GetCount()) {
+        size_t index = (size_t)m_filterBox.GetItemData(m_filterIndex);
         if (index < m_filterPatterns.size()) pattern = m_filterPatterns[index];
     }
 
@@ -147,6 +153,7 @@ void CArcFileSelectDlg::FillMemberList() {
     }
     ClearSelection();
     m_memberList.SetRedraw(true);
+    UpdateData(false);
     SetCursor(previousCursor);
 }
 
@@ -154,7 +161,7 @@ void CArcFileSelectDlg::ClearSelection() {
     m_member.clear();
     m_displayName.clear();
     m_memberPath.clear();
-    SetWindowTextCp932(Item(IDC_ARC_FILENAME), "");
+    m_fileName.clear();
     SetWindowTextCp932(Item(IDC_ARC_DETAILS), "");
     InvalidateRect(hwnd(), &m_previewRect, TRUE);
 }
@@ -166,9 +173,10 @@ void CArcFileSelectDlg::OnMemberSelected(int row) {
     m_member = entry->MemberPath();
     m_displayName = m_member;
     m_memberPath = MakeArchiveMemberPath(m_archivePath, m_member);
-    SetWindowTextCp932(Item(IDC_ARC_FILENAME), m_member);
+    m_fileName = m_member;
     m_context.cache().Load(m_memberPath);
     InvalidateRect(hwnd(), &m_previewRect, TRUE);
+    UpdateData(false);
 }
 
 void CArcFileSelectDlg::PaintPreview() {

@@ -32,6 +32,7 @@ public:
 protected:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     BOOL OnInitDialog() override;
+    void DoDataExchange(DataExchange& dx) override;
     void OnOK() override;
 
 private:
@@ -50,6 +51,8 @@ private:
     ComboBoxCtrl m_filterBox;
     ListViewCtrl m_memberList;
     RECT m_previewRect = {0, 0, 0, 0};
+    int m_filterIndex = 0;
+    std::string m_fileName;  // the name box: shown, never the result
     std::string m_member;
     std::string m_displayName;
     std::string m_memberPath;

@@ -196,3 +196,16 @@ TEST(ArcSelectText, DetailsAndFilterRows) {
     ASSERT_EQ(1u, kana.size());
     EXPECT_EQ("ポ", kana[0].first);
 }
+
+TEST(ArcSelectGarbage, AListingWithoutItsEndIsRefusedAndTheDialogCloses) {
+    PickContext pick(true, {"noterm", "pnm"});
+    ScopedMessageRecorder messages;
+    TempDir files;
+    std::string archive = files.File("set.tar");
+    WriteBytes(archive, MakeTar({{"x.ppm", MakePpm(2, 2), 0}}));
+    CArcFileSelectDlg dialog(*pick.context, archive);
+    EXPECT_EQ(IDCANCEL, dialog.DoModal(nullptr));
+    ASSERT_EQ(1u, messages.shown.size());
+    EXPECT_EQ(0u, messages.shown[0].text.find("CSPISupport::GetArcFileList エラー\nFilename[" + archive + "]"));
+    EXPECT_EQ("", dialog.ResultPath());
+}

@@ -109,7 +109,7 @@ TEST_F(FolderImportFixture, CheckAllAndInvertLeaveTheThirdStateAlone) {
     for (const char* name : {"a.bmp", "b.bmp", "c.bmp", "d.bmp"}) WriteTestBitmap(pics.File(name), 4, 4, SolidRed);
     FolderImportDialog dialog(*pick.context);
     dialog.SetFolder(pics.path());
-    std::vector<int> afterInvert, afterTwice, afterAll;
+    std::vector<int> afterInvert, afterTwice, afterAll, afterSpace;
     Run(dialog, [&](HWND d) {
         ClickListBoxTick(List(d), 0);  // a: unticked by the user
         dialog.fileList().SetCheck(3, CheckListBox::kIndeterminate);
@@ -119,11 +119,16 @@ TEST_F(FolderImportFixture, CheckAllAndInvertLeaveTheThirdStateAlone) {
         afterTwice = Ticks(dialog);
         ClickButton(d, IDC_IMPORT_CHECKALL);
         afterAll = Ticks(dialog);
+        // The space bar ticks the selected row like a click on its box.
+        ClickListBoxRow(List(d), 1);
+        SendMessageW(List(d), WM_KEYDOWN, VK_SPACE, 0);
+        afterSpace = Ticks(dialog);
         ClickButton(d, IDCANCEL);
     });
     EXPECT_EQ((std::vector<int>{1, 0, 0, 2}), afterInvert);
     EXPECT_EQ((std::vector<int>{0, 1, 1, 2}), afterTwice);
     EXPECT_EQ((std::vector<int>{1, 1, 1, 1}), afterAll);
+    EXPECT_EQ((std::vector<int>{1, 0, 1, 1}), afterSpace);
     EXPECT_TRUE(dialog.TakeEntries().empty());
 }
 

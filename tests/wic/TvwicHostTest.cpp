@@ -91,7 +91,7 @@ TEST(TvwicEndToEnd, TavrinAppliesAJpegAndAPngChosenFromTheTrayMenu) {
     // The photo was taken with the camera on its side: it shows 80 x 120.
     WriteBytes(jpeg, WithJpegOrientation(EncodePicture(Container::Jpeg, photo), 8));
     WriteBytes(png, EncodePicture(Container::Png, flat));
-    WriteList(list, {{"photo", jpeg}, {"flat", png}});
+    WriteList(list, {{"flat", png}, {"photo", jpeg}});  // the menu shows the last entry on top
     const std::string temp = std::string(TAVRIN_BIN_DIR) + "/TVTemp.bmp";
     ASSERT_TRUE(tavrin.Start());
 

@@ -51,7 +51,13 @@ uint32_t Rgb(double r, double g, double b) {
     auto c = [](double v) { return uint32_t(v < 0 ? 0 : v > 255 ? 255 : v); };
     return c(r) << 16 | c(g) << 8 | c(b);
 }
+}  // namespace
 
+#ifdef DEMO_MODERN_FORMATS
+#include <windows.h>
+#include <wincodec.h>
+
+namespace {
 // An evening sky over the sea, for the JPEG.
 uint32_t Sunset(int x, int y) {
     double horizon = 300, sun = std::hypot(x - 520.0, y - 270.0);
@@ -70,13 +76,6 @@ uint32_t Rings(int x, int y) {
     if (inB) return Rgb(230, 90, 120);
     return Rgb(25, 30, 50);
 }
-}  // namespace
-
-#ifdef DEMO_MODERN_FORMATS
-#include <windows.h>
-#include <wincodec.h>
-
-namespace {
 // Encodes a picture whose pixel (x, y) is colour(x, y) as `container`.
 bool WriteEncoded(const std::wstring& path, const GUID& container, int w, int h, uint32_t (*colour)(int, int)) {
     IWICImagingFactory* factory = nullptr;

@@ -96,9 +96,4 @@ int __stdcall GetPicture(LPSTR buffer, long length, unsigned int flag, HLOCAL* i
     }
 }
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);
-    return TRUE;
-}
-
 }  // extern "C"

@@ -6,7 +6,7 @@
 #include "spi/wic/ExifOrientation.h"
 
 namespace {
-std::string Tiff(int value, bool bigEndian, uint16_t type = 3, uint16_t entries = 1) {
+std::string Tiff(int value, bool bigEndian, uint16_t type = 3, uint16_t entries = 2) {
     auto u16 = [&](uint16_t v) {
         return bigEndian ? std::string{char(v >> 8), char(v & 0xFF)} : std::string{char(v & 0xFF), char(v >> 8)};
     };
@@ -58,7 +58,11 @@ TEST(ExifOrientation, AnythingUnreadableIsUpright) {
     EXPECT_EQ(1, Find(Jpeg(Tiff(9, false))));             // out of range
     EXPECT_EQ(1, Find(Jpeg(Tiff(0, false))));
     EXPECT_EQ(1, Find(Jpeg(Tiff(6, false, /*type LONG*/ 4))));
-    EXPECT_EQ(1, Find(Jpeg(Tiff(6, false, 3, /*count*/ 60000))));  // entries past the end
+    // A directory claiming 60,000 entries: those past the end are not read.
+    std::string many = Tiff(6, false, 3, 60000);
+    EXPECT_EQ(6, Find(Jpeg(many)));  // the tag lies inside the bytes
+    many[22] = char(275 & 0xFF);     // now it is another tag
+    EXPECT_EQ(1, Find(Jpeg(many)));
     std::string j = Jpeg(Tiff(6, false));
     for (size_t cut = 0; cut < j.size(); ++cut) {
         int v = Find(j.substr(0, cut));

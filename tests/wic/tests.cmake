@@ -2,6 +2,7 @@
 # Windows; the real DLL under Wine through its exports, through the host,
 # and with the real tavrin.exe.
 list(APPEND TAVRIN_PORTABLE_TEST_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/DeclaredSizeTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ExifOrientationTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PixelRowsTest.cpp
   ${CMAKE_SOURCE_DIR}/spi/wic/DeclaredSize.cpp

@@ -75,6 +75,9 @@ TEST_F(TvwicApi, IsSupportedGoesBySignatureNotByName) {
         std::string bytes = Encoded(c, 40, 30, Blocks16);
         EXPECT_EQ(1, IsSupportedHead(bytes, "C:\\pictures\\photo.txt")) << ContainerName(c);
     }
+    // Heads made by hand: an icon directory and a DirectDraw surface.
+    EXPECT_EQ(1, IsSupportedHead(std::string("\0\0\1\0\1\0\x10\x10\0\0\1\0\x20\0", 14) + std::string(64, '\0'), "x"));
+    EXPECT_EQ(1, IsSupportedHead("DDS " + std::string(124, '\0'), "x"));
     EXPECT_EQ(0, IsSupportedHead("This is plain text, not a picture.", "C:\\notes.jpg"));
     EXPECT_EQ(0, IsSupportedHead(std::string(2048, '\0'), "zeros.png"));
     EXPECT_EQ(0, IsSupportedHead("GIF8", "short.gif"));  // a bare start is not a signature

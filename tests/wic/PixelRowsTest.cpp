@@ -74,3 +74,34 @@ TEST(Signature, MatchesUnderTheMaskInsideTheHeadOnly) {
     s.mask = {0xFF, 0xFF};
     EXPECT_FALSE(SignatureMatches(s, head, sizeof(head)));
 }
+
+TEST(PixelRows, PaletteIndicesOfEveryDepthExpand) {
+    uint32_t palette[256];
+    for (int i = 0; i < 256; ++i) palette[i] = 0xFF000000u | uint32_t(i) << 16 | uint32_t(255 - i) << 8 | uint32_t(i / 2);
+    auto red = [](const uint8_t* bgr, int x) { return bgr[3 * x + 2]; };
+    uint8_t bgr[3 * 9] = {};
+    const uint8_t one[] = {0xA5, 0x80};  // 1 0 1 0 0 1 0 1 | 1
+    ExpandIndexedRow(one, 9, 1, palette, false, bgr);
+    const int bits[] = {1, 0, 1, 0, 0, 1, 0, 1, 1};
+    for (int x = 0; x < 9; ++x) EXPECT_EQ(bits[x], red(bgr, x)) << x;
+    const uint8_t two[] = {0x1B};  // 0 1 2 3
+    ExpandIndexedRow(two, 4, 2, palette, false, bgr);
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(x, red(bgr, x));
+    const uint8_t four[] = {0xF0, 0x7A};  // 15 0 7 10
+    ExpandIndexedRow(four, 4, 4, palette, false, bgr);
+    EXPECT_EQ(15, red(bgr, 0));
+    EXPECT_EQ(0, red(bgr, 1));
+    EXPECT_EQ(7, red(bgr, 2));
+    EXPECT_EQ(10, red(bgr, 3));
+    EXPECT_EQ(255 - 10, bgr[3 * 3 + 1]);
+    EXPECT_EQ(5, bgr[3 * 3]);
+    // A transparent palette entry is laid over black; without alpha it is not.
+    palette[200] = 0x00FFFFFFu;
+    palette[201] = 0x80FF8000u;
+    const uint8_t eight[] = {200, 201};
+    ExpandIndexedRow(eight, 2, 8, palette, true, bgr);
+    const uint8_t expected[] = {0, 0, 0, 0, 64, 128};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(expected[i], bgr[i]) << i;
+    ExpandIndexedRow(eight, 1, 8, palette, false, bgr);
+    EXPECT_EQ(255, bgr[0]);
+}

@@ -243,7 +243,8 @@ void TrayWindow::OnListDialog() {
     }
     m_context->cache().Synchronize();
     if (modified) m_context->list().Save();
-    if (changed && !m_context->list().FindByImagePath(selected)) {
+    // With no wallpaper selected there is nothing that could have gone.
+    if (changed && !selected.empty() && !m_context->list().FindByImagePath(selected)) {
         ShowAppMessage(kSelectionGoneMessage, MB_OK | MB_ICONEXCLAMATION);
         settings.selectedWallPaper.clear();
     }

@@ -1,10 +1,19 @@
 #include "plugin/CSPIStatusDlg.h"
 
-#include <shellapi.h>
-
 #include "framework/TextBridge.h"
 #include "framework/Window.h"
 #include "res/resource.h"
+
+namespace {
+BOOL RunThroughShell(SHELLEXECUTEINFOW* info) { return ShellExecuteExW(info); }
+CSPIStatusDlg::ShellRunner g_shellRunner = &RunThroughShell;
+}  // namespace
+
+CSPIStatusDlg::ShellRunner CSPIStatusDlg::SetShellRunner(ShellRunner runner) {
+    ShellRunner previous = g_shellRunner;
+    g_shellRunner = runner ? runner : &RunThroughShell;
+    return previous;
+}
 
 CSPIStatusDlg::CSPIStatusDlg(std::string report, std::string modulePath)
     : Dialog(IDD_SPI_STATUS), m_report(std::move(report)), m_modulePath(std::move(modulePath)) {}
@@ -40,5 +49,5 @@ void CSPIStatusDlg::OnShowFileProperties() {
     info.lpVerb = L"properties";
     info.lpFile = file.c_str();
     info.nShow = 0;
-    ShellExecuteExW(&info);  // the system shows its own window, or nothing
+    g_shellRunner(&info);  // the system shows its window, or its own answer
 }

@@ -2,6 +2,9 @@
 // The plug-in status dialog (template 144): the report in a read-only edit
 // control and a button that opens the system's properties window of the
 // plug-in file.
+#include <windows.h>
+#include <shellapi.h>
+
 #include <string>
 
 #include "framework/Dialog.h"
@@ -12,6 +15,11 @@ public:
     CSPIStatusDlg(std::string report, std::string modulePath);
 
     const std::string& report() const { return m_report; }
+
+    // What "Show file prop." hands the request to: the shell, or a test's recorder.
+    using ShellRunner = BOOL (*)(SHELLEXECUTEINFOW* info);
+    // Null restores the shell; returns the previous runner.
+    static ShellRunner SetShellRunner(ShellRunner runner);
 
 protected:
     BOOL OnInitDialog() override;

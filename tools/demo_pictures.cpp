@@ -1,6 +1,8 @@
 // Writes the sample wallpapers of the demo list (24-bit BMP files) into a
 // folder: a photo-like landscape for centre, a small pattern for tile and a
-// wide gradient for stretch.
+// wide gradient for stretch.  Built for Windows with DEMO_MODERN_FORMATS it
+// writes instead the pictures that need the imaging plug-in: a JPEG photo
+// and a PNG, encoded through the Windows Imaging Component.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -51,6 +53,81 @@ uint32_t Rgb(double r, double g, double b) {
 }
 }  // namespace
 
+#ifdef DEMO_MODERN_FORMATS
+#include <windows.h>
+#include <wincodec.h>
+
+namespace {
+// An evening sky over the sea, for the JPEG.
+uint32_t Sunset(int x, int y) {
+    double horizon = 300, sun = std::hypot(x - 520.0, y - 270.0);
+    if (sun < 60) return Rgb(255, 200 + sun / 2, 120);
+    if (y < horizon) return Rgb(250 - y / 4.0 + 10 * std::exp(-sun / 200), 110 + y / 3.0, 140 + y / 6.0);
+    double glitter = std::exp(-std::abs(x - 520.0) / 40) * (0.5 + 0.5 * std::sin(y * 0.9 + x * 0.05));
+    return Rgb(40 + 200 * glitter, 60 + 120 * glitter, 110 + 60 * glitter);
+}
+
+// Overlapping rings on a dark ground, for the PNG.
+uint32_t Rings(int x, int y) {
+    double a = std::hypot(x - 160.0, y - 150.0), b = std::hypot(x - 320.0, y - 150.0);
+    bool inA = std::fmod(a, 40) < 14, inB = std::fmod(b, 40) < 14;
+    if (inA && inB) return Rgb(250, 240, 120);
+    if (inA) return Rgb(60, 170, 230);
+    if (inB) return Rgb(230, 90, 120);
+    return Rgb(25, 30, 50);
+}
+// Encodes a picture whose pixel (x, y) is colour(x, y) as `container`.
+bool WriteEncoded(const std::wstring& path, const GUID& container, int w, int h, uint32_t (*colour)(int, int)) {
+    IWICImagingFactory* factory = nullptr;
+    IWICStream* stream = nullptr;
+    IWICBitmapEncoder* encoder = nullptr;
+    IWICBitmapFrameEncode* frame = nullptr;
+    IPropertyBag2* options = nullptr;
+    std::vector<BYTE> rows(size_t(w) * 3 * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint32_t c = colour(x, y);
+            BYTE* p = &rows[(size_t(y) * w + x) * 3];
+            p[0] = BYTE(c);
+            p[1] = BYTE(c >> 8);
+            p[2] = BYTE(c >> 16);
+        }
+    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+    bool ok = SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                         IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))) &&
+              SUCCEEDED(factory->CreateStream(&stream)) &&
+              SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
+              SUCCEEDED(factory->CreateEncoder(container, nullptr, &encoder)) &&
+              SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
+              SUCCEEDED(encoder->CreateNewFrame(&frame, &options)) && SUCCEEDED(frame->Initialize(options)) &&
+              SUCCEEDED(frame->SetSize(w, h)) && SUCCEEDED(frame->SetPixelFormat(&format)) &&
+              IsEqualGUID(format, GUID_WICPixelFormat24bppBGR) &&
+              SUCCEEDED(frame->WritePixels(h, UINT(w) * 3, UINT(rows.size()), rows.data())) &&
+              SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
+    if (options) options->Release();
+    if (frame) frame->Release();
+    if (encoder) encoder->Release();
+    if (stream) stream->Release();
+    if (factory) factory->Release();
+    return ok;
+}
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: demo-pictures-wic FOLDER\n");
+        return 2;
+    }
+    std::wstring dir = std::wstring(argv[1]) + L"\\";
+    HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    bool ok = WriteEncoded(dir + L"sunset.jpg", GUID_ContainerFormatJpeg, 800, 500, Sunset) &&
+              WriteEncoded(dir + L"rings.png", GUID_ContainerFormatPng, 480, 300, Rings);
+    if (SUCCEEDED(init)) CoUninitialize();
+    if (!ok) std::fprintf(stderr, "demo-pictures-wic: cannot write the JPEG and PNG into %ls\n", argv[1]);
+    return ok ? 0 : 1;
+}
+#else
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: demo-pictures FOLDER\n");
@@ -74,3 +151,4 @@ int main(int argc, char** argv) {
     if (!ok) std::fprintf(stderr, "demo-pictures: cannot write into %s\n", argv[1]);
     return ok ? 0 : 1;
 }
+#endif

@@ -121,6 +121,8 @@ void WallpaperListDialog::OnEditRow() {
     CWallPaperData* entry = RowEntry(row);
     if (!entry) return;
 
+    // The entry dialog is owned by this one, so this one takes no input while
+    // it is open: nothing can delete the row's entry under it.
     WallpaperEntryDialog entryDialog(m_context);
     entryDialog.SetEditMode(true);
     entryDialog.SetValues(entry->m_strName, entry->m_strPath, entry->m_nStyle);

@@ -66,10 +66,7 @@ TEST(PluginFaultEndToEnd, TheProgramOutlivesAFaultingPluginAndGoesOn) {
                             "GetPicture の実行中に例外 0xC0000005 (アクセス違反) が発生しました"))
         << text;
     tavrin.AnswerMessageBox();
-    // The wallpaper was not changed: the applier says so, once.
-    ASSERT_TRUE(tavrin.WaitMessageBox(&text));
-    EXPECT_EQ("画像[" + bad + "]を読み込めなかったため、壁紙を変更しませんでした。", text);
-    tavrin.AnswerMessageBox();
+    // That box is the only one: the applier does not add its own after it.
     tavrin.Settle();
     EXPECT_FALSE(tavrin.WaitMessageBox(&text, 300)) << text;
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(tavrin.process(), 0)) << "the program is still running";

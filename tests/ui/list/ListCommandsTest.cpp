@@ -94,6 +94,19 @@ TEST_F(ListCommands, AMoveKeepsTheSelectionWhileItsEntryIsStillListed) {
     EXPECT_EQ(Names({"B", "A"}), DiskNames());
 }
 
+TEST_F(ListCommands, WithNoWallpaperSelectedAChangeWarnsOfNothing) {
+    tray->context()->settings().selectedWallPaper.clear();
+    script.Then(Opened("壁紙リスト"))
+        .Do([&] {
+            rows.SelectItem(1);
+            Click(shown, IDC_LIST_MOVE_UP);
+        })
+        .Do([&] { Click(shown, IDOK); });
+    Command(ID_LIST_SHOW);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(Names({"B", "A"}), DiskNames());
+}
+
 TEST_F(ListCommands, CancelWithoutChangesLeavesFileAndSelectionAlone) {
     const std::string before = ReadBytes(dir.File("List.tvl"));
     tray->context()->cache().Load(dir.File("not-listed.bmp"));

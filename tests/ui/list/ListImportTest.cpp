@@ -20,7 +20,7 @@ struct ListImport : ::testing::Test {
     TempDir pictures;
     std::unique_ptr<ListEditContext> lists;
     AnsweringRecorder messages;
-    ModalScript script{8000};
+    ModalScript script;
     std::unique_ptr<WallpaperListDialog> dialog;
     HWND shown = nullptr;
     ListViewCtrl rows;

@@ -15,7 +15,7 @@
 class ModalScript {
 public:
     using Step = std::function<bool()>;
-    explicit ModalScript(DWORD stepTimeoutMs = 5000);
+    explicit ModalScript(DWORD stepTimeoutMs = 15000);
     ~ModalScript();
     ModalScript& Then(Step step);
     // A step that runs once and is done.

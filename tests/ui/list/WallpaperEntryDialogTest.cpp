@@ -175,3 +175,85 @@ TEST_F(EntryDialog, CancelReturnsCancel) {
     EXPECT_EQ(IDCANCEL, Run());
     EXPECT_EQ("", dialog.displayName());
 }
+
+namespace {
+// The system's file dialog that "..." opens: the top dialog other than `entry`.
+ModalScript::Step FileDialogOf(HWND* entry, HWND* files) {
+    return [entry, files] {
+        for (HWND d : ThreadDialogs())
+            if (d != *entry && GetWindow(d, GW_OWNER) == *entry) return (*files = d) != nullptr;
+        return false;
+    };
+}
+// Types a full path into the file dialog's name box and presses its OK.
+void ChooseFile(HWND files, const std::string& path) {
+    HWND name = GetDlgItem(files, 0x480 /* edt1 */);
+    if (!name) name = GetDlgItem(files, 0x47c /* cmb13 */);
+    SetWindowTextCp932(name, path);
+    Click(files, IDOK);
+}
+}  // namespace
+
+TEST_F(EntryDialog, BrowsingFillsThePathAndReplacesTheDisplayName) {
+    WriteBytes(dir.File("a.bmp"), "BM");
+    HWND files = nullptr;
+    script.Then(Opened(kAddCaption))
+        .Do([&] {
+            SetField(IDC_ENTRY_NAME, "typed first");
+            Click(shown, IDC_ENTRY_BROWSE);
+        })
+        .Then(FileDialogOf(&shown, &files))
+        .Do([&] { ChooseFile(files, dir.File("a.bmp")); })
+        .Then([&] { return Field(IDC_ENTRY_PATH) == dir.File("a.bmp"); })
+        .Do([&] {
+            EXPECT_EQ("a.bmp", Field(IDC_ENTRY_NAME));
+            Click(shown, IDOK);
+        });
+    EXPECT_EQ(IDOK, Run());
+    EXPECT_EQ(dir.File("a.bmp"), dialog.path());
+    EXPECT_EQ("a.bmp", dialog.displayName());
+}
+
+TEST_F(EntryDialog, ACancelledFileDialogKeepsWhatWasTyped) {
+    HWND files = nullptr;
+    script.Then(Opened(kAddCaption))
+        .Do([&] {
+            SetField(IDC_ENTRY_PATH, "C:\\typed.bmp");
+            SetField(IDC_ENTRY_NAME, "typed");
+            Click(shown, IDC_ENTRY_BROWSE);
+        })
+        .Then(FileDialogOf(&shown, &files))
+        .Do([&] { Click(files, IDCANCEL); })
+        .Then([&] { return !IsWindow(files); })
+        .Do([&] {
+            EXPECT_EQ("C:\\typed.bmp", Field(IDC_ENTRY_PATH));
+            EXPECT_EQ("typed", Field(IDC_ENTRY_NAME));
+            Click(shown, IDCANCEL);
+        });
+    EXPECT_EQ(IDCANCEL, Run());
+}
+
+TEST_F(EntryDialog, ABrowsedPathLongerThan128BytesIsShownButRefusedAtOk) {
+    std::string folder = dir.File(std::string(60, 'd'));
+    CreateDirectoryW(W(folder).c_str(), nullptr);
+    folder += "\\" + std::string(60, 'e');
+    CreateDirectoryW(W(folder).c_str(), nullptr);
+    const std::string picture = folder + "\\long.bmp";
+    ASSERT_GT(picture.size(), 128u);
+    WriteBytes(picture, "BM");
+    HWND files = nullptr;
+    script.Then(Opened(kAddCaption))
+        .Do([&] { Click(shown, IDC_ENTRY_BROWSE); })
+        .Then(FileDialogOf(&shown, &files))
+        .Do([&] { ChooseFile(files, picture); })
+        .Then([&] { return Field(IDC_ENTRY_PATH) == picture; })
+        .Do([&] { Click(shown, IDOK); })
+        .Then([&] { return !messages.shown.empty(); })
+        .Do([&] {
+            EXPECT_EQ(GetDlgItem(shown, IDC_ENTRY_PATH), GetFocus());
+            Click(shown, IDCANCEL);
+        });
+    EXPECT_EQ(IDCANCEL, Run());
+    ASSERT_EQ(1u, messages.shown.size());
+    EXPECT_EQ("128 文字以内で入力してください。", messages.shown[0].text);
+}

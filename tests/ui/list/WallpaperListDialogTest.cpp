@@ -385,3 +385,34 @@ TEST(DroppedFiles, OnlyReadableFilesStayInDropOrder) {
     DroppedFiles files(drop);
     EXPECT_EQ(dropped, files.Paths());
 }
+
+TEST_F(ListDialog, AnUntickedRowAddedHereIsSimplyDestroyedAndAnEditCancelledChangesNothing) {
+    messages.answers = {IDYES};
+    HWND entry = nullptr;
+    script.Then(Opened())
+        .Do([&] { Click(shown, IDC_LIST_ADD); })
+        .Then(Waits(kAddCaption, &entry))
+        .Do([&] {
+            SetWindowTextCp932(GetDlgItem(entry, IDC_ENTRY_NAME), "N");
+            Click(entry, IDOK);
+        })
+        .Then([&] { return rows.GetItemCount() == 4; })
+        .Do([&] {
+            rows.SetCheck(1, true);   // B stays
+            rows.SetCheck(3, false);  // the new row goes
+            Click(shown, IDC_LIST_DELETE_UNCHECKED);
+        })
+        .Then([&] { return rows.GetItemCount() == 3; })
+        .Do([&] { DoubleClickRow(0); })
+        .Then(Waits(kEditCaption, &entry))
+        .Do([&] {
+            SetWindowTextCp932(GetDlgItem(entry, IDC_ENTRY_PATH), "C:\\elsewhere.bmp");
+            Click(entry, IDCANCEL);
+        })
+        .Then([&] { return !IsWindow(entry); })
+        .Do([&] { Click(shown, IDOK); });
+    EXPECT_EQ(IDOK, Run());
+    EXPECT_EQ(Names({"A", "B", "C"}), lists->Names());
+    EXPECT_EQ(dir.File("c.bmp"), lists->list().entries()[2]->m_strPath);
+    EXPECT_EQ(Flags({true, true, true}), ListFlags());
+}

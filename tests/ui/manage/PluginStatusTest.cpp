@@ -8,6 +8,7 @@
 #include "ManageDialogDriver.h"
 #include "PluginDialogTestSupport.h"
 #include "plugin/CFileVersionInfo.h"
+#include "plugin/CSPIStatusDlg.h"
 #include "plugin/PluginDialogs.h"
 #include "res/resource.h"
 
@@ -63,6 +64,27 @@ std::string Hex(HMODULE module, const char* name) {
 }
 }  // namespace
 
+namespace {
+// What "Show file prop." asked the shell for.
+struct ShellRequest {
+    int calls = 0;
+    std::wstring verb, file;
+    ULONG mask = 0;
+    HWND parent = reinterpret_cast<HWND>(1);
+    int show = -1;
+} g_request;
+
+BOOL RecordShellRequest(SHELLEXECUTEINFOW* info) {
+    ++g_request.calls;
+    g_request.verb = info->lpVerb ? info->lpVerb : L"";
+    g_request.file = info->lpFile ? info->lpFile : L"";
+    g_request.mask = info->fMask;
+    g_request.parent = info->hwnd;
+    g_request.show = info->nShow;
+    return TRUE;
+}
+}  // namespace
+
 TEST(PluginStatus, ReportOfAPluginWithTwoEntriesAndItsDialog) {
     ManagePluginHost plugins;
     const int index = plugins.Index("mg_verfall.spi");
@@ -108,9 +130,21 @@ TEST(PluginStatus, ReportOfAPluginWithTwoEntriesAndItsDialog) {
         EXPECT_FALSE(Click(status, IDC_SPI_MODULE_LIST));
         SendMessageW(status, WM_COMMAND, MAKEWPARAM(IDC_SPI_MODULE_LIST, BN_CLICKED), 0);
         EXPECT_TRUE(IsWindow(status));
+        EXPECT_TRUE(Click(status, IDC_SPI_FILE_PROP));
+        EXPECT_TRUE(IsWindow(status));
         Click(status, IDOK);
     });
+    g_request = ShellRequest();
+    CSPIStatusDlg::ShellRunner shell = CSPIStatusDlg::SetShellRunner(&RecordShellRequest);
     ShowPluginStatus(*plugins.host, index, nullptr);
+    CSPIStatusDlg::SetShellRunner(shell);
+    // The properties window of the plug-in file, with no parent and show state 0.
+    EXPECT_EQ(1, g_request.calls);
+    EXPECT_EQ(L"properties", g_request.verb);
+    EXPECT_EQ(W(plugins.dir.File("mg_verfall.spi")), g_request.file);
+    EXPECT_EQ(ULONG(SEE_MASK_INVOKEIDLIST), g_request.mask);
+    EXPECT_EQ(nullptr, g_request.parent);
+    EXPECT_EQ(0, g_request.show);
     EXPECT_TRUE(script.done());
     EXPECT_EQ(expected, shown);
 }

@@ -169,8 +169,9 @@ SectionEnd
 Section /o "un.リストファイルと設定も削除する" UnSecData
   Delete "$INSTDIR\List.tvl"
   Delete "$INSTDIR\List.tvl.bak*"
-  Delete "$INSTDIR\tvl*.tmp"
+  Delete "$INSTDIR\List.tvl.tmp"
   Delete "$INSTDIR\TVTemp.bmp"
+  Delete "$INSTDIR\TVTemp.bmp.tmp"
   DeleteRegKey HKCU "Software\Vandrel Software\Tavrin"
   DeleteRegKey /ifempty HKCU "Software\Vandrel Software"
 SectionEnd

@@ -32,6 +32,10 @@ public:
     // an enabled archive plug-in lists.
     bool IsArchiveFile(const std::string& name);
 
+    // Runs the plug-in settings dialog modally over `parent`.  OK writes the
+    // enabled flags and "DisableSPIs" at once; true when it ended with OK.
+    bool ShowSettingDialog(HWND parent);
+
     // Decodes a picture file or archive member path ("archive|member").  The
     // caller owns the bitmap; null when there is none.
     HBITMAP LoadPicture(const std::string& path);

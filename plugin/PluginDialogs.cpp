@@ -9,8 +9,8 @@
 #include "plugin/CSPIStatusDlg.h"
 #include "plugin/PluginStatusReport.h"
 
-bool ShowPluginSettingDialog(CSPIControl& host, HWND parent) {
-    CSPISettingDlg dialog(host);
+bool CSPIControl::ShowSettingDialog(HWND parent) {
+    CSPISettingDlg dialog(*this);
     return dialog.DoModal(parent) == IDOK;
 }
 

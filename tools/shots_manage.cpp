@@ -198,7 +198,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         ShowCache(context);
     } else if (which == L"plugins" && argc >= 4) {
         g_shot.prepare = &PreparePlugins;
-        ShowPluginSettingDialog(context.cache().pluginHost(), nullptr);
+        context.cache().pluginHost().ShowSettingDialog(nullptr);
     } else if (which == L"status" && argc >= 4) {
         CSPIControl& host = context.cache().pluginHost();
         for (int i = 0; i < host.GetPluginCount(); ++i)

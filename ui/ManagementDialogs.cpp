@@ -8,5 +8,5 @@
 void RunPictureCacheManager(AppContext& context, HWND parent) { ShowPictureCacheDialog(context, parent); }
 
 void RunPluginSettings(AppContext& context, HWND parent) {
-    ShowPluginSettingDialog(context.cache().pluginHost(), parent);
+    context.cache().pluginHost().ShowSettingDialog(parent);
 }

@@ -59,7 +59,7 @@ TEST(PluginSettingDialog, RowsAreGroupedByTypeWithNameInfoPatternsAndEnabledFlag
         configEnabled = IsEnabled(dialog, IDC_SPI_CONFIG);
         Click(dialog, IDCANCEL);
     });
-    EXPECT_FALSE(ShowPluginSettingDialog(*plugins.host, nullptr));
+    EXPECT_FALSE(plugins.host->ShowSettingDialog(nullptr));
     EXPECT_TRUE(script.done());
     EXPECT_FALSE(aboutEnabled);
     EXPECT_FALSE(configEnabled);
@@ -110,7 +110,7 @@ TEST(PluginSettingDialog, ButtonsFollowTheSelectionAndConfigureCallsThePluginWit
         note();
         Click(dialog, IDCANCEL);
     });
-    ShowPluginSettingDialog(*plugins.host, nullptr);
+    plugins.host->ShowSettingDialog(nullptr);
     EXPECT_TRUE(script.done());
     ASSERT_EQ(4u, states.size());
     EXPECT_TRUE(states[0].about);
@@ -136,7 +136,7 @@ TEST(PluginSettingDialog, OkWritesTheFlagsAndDisableSPIsAtOnce) {
         SetRowChecked(List(dialog), RowOf(dialog, "mg_verfall.spi"), false);
         Click(dialog, IDOK);
     });
-    EXPECT_TRUE(ShowPluginSettingDialog(*plugins.host, nullptr));
+    EXPECT_TRUE(plugins.host->ShowSettingDialog(nullptr));
     EXPECT_TRUE(script.done());
     EXPECT_FALSE(plugins.host->IsEnabled(plugins.Index("mg_arc.spi")));
     EXPECT_TRUE(plugins.host->IsEnabled(plugins.Index("mg_arc2.spi")));
@@ -162,7 +162,7 @@ TEST(PluginSettingDialog, CancelChangesNoFlagAndNotTheStoredList) {
         EXPECT_FALSE(RowChecked(List(dialog), RowOf(dialog, "mg_arc.spi")));
         Click(dialog, IDCANCEL);
     });
-    EXPECT_FALSE(ShowPluginSettingDialog(*plugins.host, nullptr));
+    EXPECT_FALSE(plugins.host->ShowSettingDialog(nullptr));
     EXPECT_TRUE(script.done());
     EXPECT_TRUE(plugins.host->IsEnabled(plugins.Index("mg_arc.spi")));
     EXPECT_FALSE(plugins.host->IsEnabled(plugins.Index("mg_arc2.spi")));
@@ -181,7 +181,7 @@ TEST(PluginSettingDialog, WithNoPluginTheListIsEmptyAndOkKeepsTheStoredList) {
         config = IsEnabled(dialog, IDC_SPI_CONFIG);
         Click(dialog, IDOK);
     });
-    EXPECT_TRUE(ShowPluginSettingDialog(*plugins.host, nullptr));
+    EXPECT_TRUE(plugins.host->ShowSettingDialog(nullptr));
     EXPECT_TRUE(script.done());
     EXPECT_EQ(0, rows);
     EXPECT_FALSE(about);
@@ -197,7 +197,7 @@ TEST(PluginSettingDialog, EnablingTheLastDisabledPluginStoresAnEmptyList) {
         PressSpaceOn(List(dialog), RowOf(dialog, "mg_arc2.spi"));
         Click(dialog, IDOK);
     });
-    EXPECT_TRUE(ShowPluginSettingDialog(*plugins.host, nullptr));
+    EXPECT_TRUE(plugins.host->ShowSettingDialog(nullptr));
     EXPECT_TRUE(script.done());
     EXPECT_EQ("", plugins.Stored());
     for (int i = 0; i < plugins.host->GetPluginCount(); ++i) EXPECT_TRUE(plugins.host->IsEnabled(i));
@@ -222,7 +222,7 @@ TEST(PluginSettingDialog, AboutShowsTheStatusOfTheFirstSelectedRow) {
         moduleListVisible = IsWindowVisible(GetDlgItem(status, IDC_SPI_MODULE_LIST)) != FALSE;
         Click(status, IDOK);
     });
-    ShowPluginSettingDialog(*plugins.host, nullptr);
+    plugins.host->ShowSettingDialog(nullptr);
     EXPECT_TRUE(script.done());
     EXPECT_EQ(BuildPluginStatusReport(*plugins.host, plugins.Index(firstSelected)), report);
     EXPECT_NE(std::string::npos, report.find(plugins.dir.File(firstSelected) + " \r\n"));

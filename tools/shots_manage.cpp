@@ -10,7 +10,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "framework/Profile.h"
 #include "framework/TextBridge.h"
@@ -19,122 +18,18 @@
 #include "plugin/CSPIControl.h"
 #include "plugin/PluginDialogs.h"
 #include "res/resource.h"
+#include "tools/ShotSupport.h"
 
 namespace {
 const char* const kDemoFolder = "C:\\画像キャッシュ\\";
 
-struct Shot {
-    std::wstring output;
-    void (*prepare)(HWND) = nullptr;
-    HWND dialog = nullptr;
-    int ticks = 0;
-    bool saved = false;
-} g_shot;
-
-bool WriteDemoPicture(const std::string& path, int width, int height, COLORREF from, COLORREF to) {
-    int row = (width * 3 + 3) & ~3;
-    std::vector<char> bytes(54 + row * height, 0);
-    auto* file = reinterpret_cast<BITMAPFILEHEADER*>(bytes.data());
-    auto* info = reinterpret_cast<BITMAPINFOHEADER*>(bytes.data() + sizeof(BITMAPFILEHEADER));
-    file->bfType = 0x4D42;
-    file->bfOffBits = 54;
-    file->bfSize = (DWORD)bytes.size();
-    info->biSize = sizeof(BITMAPINFOHEADER);
-    info->biWidth = width;
-    info->biHeight = height;
-    info->biPlanes = 1;
-    info->biBitCount = 24;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            int t = (x + y) * 255 / (width + height);
-            char* p = &bytes[54 + y * row + x * 3];
-            p[0] = (char)((GetBValue(from) * (255 - t) + GetBValue(to) * t) / 255);
-            p[1] = (char)((GetGValue(from) * (255 - t) + GetGValue(to) * t) / 255);
-            p[2] = (char)((GetRValue(from) * (255 - t) + GetRValue(to) * t) / 255);
-        }
-    HANDLE f = CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD put = 0;
-    WriteFile(f, bytes.data(), (DWORD)bytes.size(), &put, nullptr);
-    CloseHandle(f);
-    return put == bytes.size();
-}
-
-// The window as it is on the screen, as a 24-bit BMP file.
-bool SaveWindowPicture(HWND hwnd, const std::wstring& path) {
-    RECT r;
-    GetWindowRect(hwnd, &r);
-    int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof(info);
-    info.biWidth = w;
-    info.biHeight = h;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    int row = (w * 3 + 3) & ~3;
-    std::vector<char> pixels(row * h);
-    GetDIBits(memory, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + (DWORD)pixels.size();
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD put = 0;
-    WriteFile(f, &file, sizeof(file), &put, nullptr);
-    WriteFile(f, &info, sizeof(info), &put, nullptr);
-    WriteFile(f, pixels.data(), (DWORD)pixels.size(), &put, nullptr);
-    CloseHandle(f);
-    return true;
-}
-
-BOOL CALLBACK FindDialog(HWND hwnd, LPARAM param) {
-    wchar_t cls[16];
-    if (IsWindowVisible(hwnd) && GetClassNameW(hwnd, cls, 16) && std::wstring(cls) == L"#32770") {
-        *reinterpret_cast<HWND*>(param) = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD) {
-    if (!g_shot.dialog) EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&g_shot.dialog));
-    HWND hwnd = g_shot.dialog;
-    if (!hwnd || !IsWindow(hwnd)) return;
-    ++g_shot.ticks;
-    if (g_shot.ticks == 2 && g_shot.prepare) g_shot.prepare(hwnd);
-    if (g_shot.ticks == 12 && !g_shot.saved) {  // drawn and settled
-        SetForegroundWindow(hwnd);
-        RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    }
-    if (g_shot.ticks == 15 && !g_shot.saved) {
-        g_shot.saved = SaveWindowPicture(hwnd, g_shot.output);
-        PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);  // the status dialog has only OK
-    }
-}
-
-void SetRowState(HWND list, int row, UINT mask, UINT state) {
-    LVITEMW item = {};
-    item.stateMask = mask;
-    item.state = state;
-    SendMessageW(list, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&item);
-}
+DialogShot g_shot;
 
 // One row ticked, another selected so the preview shows.
 void PrepareCache(HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_CACHE_LIST);
-    SetRowState(list, 2, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(2));
-    SetRowState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SetListViewRowState(list, 2, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(2));
+    SetListViewRowState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     SetFocus(list);
 }
 
@@ -142,7 +37,7 @@ void PrepareCache(HWND dialog) {
 void PreparePlugins(HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_SPI_LIST);
     int rows = (int)SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
-    SetRowState(list, rows - 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SetListViewRowState(list, rows - 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     SetFocus(list);
 }
 
@@ -156,7 +51,7 @@ int ShowCache(AppContext& context) {
     };
     for (const Demo& d : demo) {
         std::string path = std::string(kDemoFolder) + d.file;
-        WriteDemoPicture(path, d.w, d.h, d.from, d.to);
+        WriteFileBytes(path, DemoBmp(d.w, d.h, d.from, d.to));
         for (int i = 0; i < d.loads; ++i) context.cache().Load(path);
     }
     g_shot.prepare = &PrepareCache;
@@ -193,7 +88,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         profile.WriteString("Settings", "DisableSPIs", "mg_arc2.spi");
     }
     AppContext context(profile);
-    SetTimer(nullptr, 0, 100, &OnTick);
+    g_shot.closeWithOk = true;  // the status dialog has only OK
+    StartDialogShot(g_shot);
     if (which == L"cache") {
         ShowCache(context);
     } else if (which == L"plugins" && argc >= 4) {

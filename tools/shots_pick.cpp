@@ -22,64 +22,20 @@
 #include "list/AppContext.h"
 #include "plugin/CArcFileSelectDlg.h"
 #include "plugin/CSPIControl.h"
+#include "tools/ShotSupport.h"
 
 namespace {
 const char* const kDemoFolder = "C:\\\x95\xc7\x8e\x86\\";  // the folder 壁紙 at the root of C:
 
-struct Shot {
-    HWND (*find)() = nullptr;
-    void (*prepare)(HWND) = nullptr;
-    std::wstring output;
-    int ticks = 0;
-    bool saved = false;
-} g_shot;
+DialogShot g_shot;
 Dialog* g_dialog = nullptr;
 FileDialog* g_fileDialog = nullptr;
-
-COLORREF Blend(COLORREF from, COLORREF to, int t) {
-    return RGB((GetRValue(from) * (255 - t) + GetRValue(to) * t) / 255,
-               (GetGValue(from) * (255 - t) + GetGValue(to) * t) / 255,
-               (GetBValue(from) * (255 - t) + GetBValue(to) * t) / 255);
-}
-
-bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    HANDLE f = CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD put = 0;
-    WriteFile(f, bytes.data(), (DWORD)bytes.size(), &put, nullptr);
-    CloseHandle(f);
-    return put == bytes.size();
-}
-
-std::string DemoBmp(int width, int height, COLORREF from, COLORREF to) {
-    int row = (width * 3 + 3) & ~3;
-    std::string bytes(54 + row * height, '\0');
-    auto* file = reinterpret_cast<BITMAPFILEHEADER*>(&bytes[0]);
-    auto* info = reinterpret_cast<BITMAPINFOHEADER*>(&bytes[sizeof(BITMAPFILEHEADER)]);
-    file->bfType = 0x4D42;
-    file->bfOffBits = 54;
-    file->bfSize = (DWORD)bytes.size();
-    info->biSize = sizeof(BITMAPINFOHEADER);
-    info->biWidth = width;
-    info->biHeight = height;
-    info->biPlanes = 1;
-    info->biBitCount = 24;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            COLORREF c = Blend(from, to, (x + y) * 255 / (width + height));
-            char* p = &bytes[54 + y * row + x * 3];
-            p[0] = (char)GetBValue(c);
-            p[1] = (char)GetGValue(c);
-            p[2] = (char)GetRValue(c);
-        }
-    return bytes;
-}
 
 std::string DemoPpm(int width, int height, COLORREF from, COLORREF to) {
     std::string bytes = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            COLORREF c = Blend(from, to, (x * 2 + y) * 255 / (width * 2 + height));
+            COLORREF c = BlendColour(from, to, (x * 2 + y) * 255 / (width * 2 + height));
             bytes += (char)GetRValue(c);
             bytes += (char)GetGValue(c);
             bytes += (char)GetBValue(c);
@@ -112,77 +68,6 @@ std::string DemoTar(const std::vector<std::pair<std::string, std::string>>& memb
     return tar;
 }
 
-// The window as it is on the screen, as a 24-bit BMP file.
-bool SaveWindowPicture(HWND hwnd, const std::wstring& path) {
-    RECT r;
-    GetWindowRect(hwnd, &r);
-    int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof(info);
-    info.biWidth = w;
-    info.biHeight = h;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    int row = (w * 3 + 3) & ~3;
-    std::string pixels(row * h, '\0');
-    GetDIBits(memory, bitmap, 0, h, &pixels[0], reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + (DWORD)pixels.size();
-    std::string bytes(reinterpret_cast<char*>(&file), sizeof(file));
-    bytes.append(reinterpret_cast<char*>(&info), sizeof(info));
-    bytes += pixels;
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    DWORD put = 0;
-    WriteFile(f, bytes.data(), (DWORD)bytes.size(), &put, nullptr);
-    CloseHandle(f);
-    return put == bytes.size();
-}
-
-HWND FindDescendant(HWND parent, const wchar_t* className) {
-    HWND child = nullptr;
-    while ((child = FindWindowExW(parent, child, nullptr, nullptr)) != nullptr) {
-        wchar_t name[64] = {};
-        GetClassNameW(child, name, 64);
-        if (lstrcmpiW(name, className) == 0) return child;
-        if (HWND found = FindDescendant(child, className)) return found;
-    }
-    return nullptr;
-}
-
-void SelectListViewRow(HWND list, int row) {
-    LVITEMW item = {};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(list, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&item);
-}
-
-void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD) {
-    HWND hwnd = g_shot.find ? g_shot.find() : nullptr;
-    if (!hwnd || !IsWindowVisible(hwnd)) return;
-    ++g_shot.ticks;
-    if (g_shot.ticks == 3 && g_shot.prepare) g_shot.prepare(hwnd);
-    if (g_shot.ticks == 12 && !g_shot.saved) {  // drawn and settled
-        SetForegroundWindow(hwnd);
-        RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    }
-    if (g_shot.ticks == 15 && !g_shot.saved) {
-        g_shot.saved = SaveWindowPicture(hwnd, g_shot.output);
-        PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    }
-}
-
 HWND DialogWindow() { return g_dialog ? g_dialog->hwnd() : nullptr; }
 HWND FileDialogWindow() { return g_fileDialog ? g_fileDialog->dialogWindow() : nullptr; }
 
@@ -196,7 +81,7 @@ void SelectSunset(HWND dialog) {
         item.cchTextMax = 260;
         SendMessageW(list, LVM_GETITEMTEXTW, (WPARAM)i, (LPARAM)&item);
         if (wcsstr(text, L"夕焼け")) {
-            SelectListViewRow(list, i);
+            SetListViewRowState(list, i, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
             return;
         }
     }
@@ -213,7 +98,7 @@ void SelectSecondFile(HWND dialog) {
 
 void SelectSecondMember(HWND dialog) {
     HWND list = FindDescendant(dialog, L"SysListView32");
-    SelectListViewRow(list, 1);
+    SetListViewRowState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     SetFocus(list);
 }
 }  // namespace
@@ -250,7 +135,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     DeleteFileW(ToWide(folder + "List.tvl").c_str());
     AppContext context(profile);
 
-    SetTimer(nullptr, 0, 100, &OnTick);
+    StartDialogShot(g_shot);
     if (which == L"image-file") {
         SetCurrentDirectoryW(ToWide(folder).c_str());
         CBMPFileDialog dialog(true, "", "", OFN_EXPLORER | OFN_HIDEREADONLY,

@@ -6,12 +6,12 @@
 #include <shellapi.h>
 
 #include <string>
-#include <vector>
 
 #include "framework/Profile.h"
 #include "framework/TextBridge.h"
 #include "list/AppContext.h"
 #include "res/resource.h"
+#include "tools/ShotSupport.h"
 #include "ui/SettingsDialog.h"
 
 namespace {
@@ -19,40 +19,6 @@ std::wstring g_folder;
 SettingsDialog* g_dialog = nullptr;
 int g_stage = 0;
 bool g_ok = true;
-
-bool SaveWindowPicture(HWND hwnd, const std::wstring& file) {
-    RECT r;
-    GetWindowRect(hwnd, &r);
-    int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
-    DWORD stride = ((w * 3 + 3) / 4) * 4, size = stride * h;
-    BITMAPFILEHEADER header = {};
-    header.bfType = 0x4D42;
-    header.bfOffBits = sizeof(header) + sizeof(info.bmiHeader);
-    header.bfSize = header.bfOffBits + size;
-    HANDLE out = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    bool ok = out != INVALID_HANDLE_VALUE && WriteFile(out, &header, sizeof(header), &written, nullptr) &&
-              WriteFile(out, &info.bmiHeader, sizeof(info.bmiHeader), &written, nullptr) &&
-              WriteFile(out, bits, size, &written, nullptr);
-    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
-    DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return ok;
-}
 
 void CALLBACK Step(HWND, UINT, UINT_PTR id, DWORD) {
     HWND dialog = g_dialog ? g_dialog->hwnd() : nullptr;

@@ -2,7 +2,7 @@
 # Made at the end of the top directory, so the program's compile and link
 # settings (code page 932 literals, static run-time) apply to it as well.
 function(tavrin_add_shots_pick)
-  add_executable(shots-pick WIN32 ${CMAKE_SOURCE_DIR}/tools/shots_pick.cpp ${CMAKE_SOURCE_DIR}/res/tavrin.rc)
+  add_executable(shots-pick WIN32 ${CMAKE_SOURCE_DIR}/tools/shots_pick.cpp ${CMAKE_SOURCE_DIR}/tools/ShotSupport.cpp ${CMAKE_SOURCE_DIR}/res/tavrin.rc)
   target_link_libraries(shots-pick PRIVATE tavrin_core)
   target_link_options(shots-pick PRIVATE -municode)
   set_target_properties(shots-pick PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TAVRIN_BIN_DIR})

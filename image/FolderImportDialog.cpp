@@ -20,23 +20,6 @@ const StyleItem kStyleItems[] = {
     {"中央", kStyleCentre},
 };
 
-std::vector<std::string> SplitPatterns(const std::string& patterns) {
-    std::vector<std::string> pieces;
-    std::string piece;
-    for (size_t i = 0; i < patterns.size(); ++i) {
-        if (IsCp932LeadByte(patterns[i]) && i + 1 < patterns.size()) {
-            piece += patterns.substr(i++, 2);
-        } else if (patterns[i] == ' ') {
-            if (!piece.empty()) pieces.push_back(piece);
-            piece.clear();
-        } else {
-            piece += patterns[i];
-        }
-    }
-    if (!piece.empty()) pieces.push_back(piece);
-    return pieces;
-}
-
 bool EndsWithSeparator(const std::string& folder) {
     // The last character, not the last byte: "表" ends in 0x5C too.
     bool last = false;
@@ -76,7 +59,7 @@ std::vector<std::string> FolderImportDialog::FindInFolder(const std::string& fol
     std::vector<std::string> found;
     if (folder.empty()) return found;
     std::string prefix = EndsWithSeparator(folder) ? folder : folder + "\\";
-    for (const std::string& pattern : SplitPatterns(patterns)) {
+    for (const std::string& pattern : SplitCp932(patterns, ' ')) {
         WIN32_FIND_DATAW data;
         UniqueFind find(FindFirstFileW(ToWide(prefix + pattern).c_str(), &data));
         if (!find) continue;

@@ -69,19 +69,7 @@ std::string CArcFileSelectDlg::DetailsText(const CArcFileEntry& entry) {
 }
 
 std::vector<std::pair<std::string, std::string>> CArcFileSelectDlg::FilterRows(const std::string& filter) {
-    std::vector<std::string> pieces;
-    std::string piece;
-    for (size_t i = 0; i < filter.size(); ++i) {
-        if (IsCp932LeadByte(filter[i]) && i + 1 < filter.size()) {
-            piece += filter.substr(i++, 2);
-        } else if (filter[i] == '|') {
-            if (!piece.empty()) pieces.push_back(piece);
-            piece.clear();
-        } else {
-            piece += filter[i];
-        }
-    }
-    if (!piece.empty()) pieces.push_back(piece);
+    std::vector<std::string> pieces = SplitCp932(filter, '|');
     std::vector<std::pair<std::string, std::string>> rows;
     for (size_t i = 0; i + 1 < pieces.size(); i += 2) rows.emplace_back(pieces[i], pieces[i + 1]);
     return rows;

@@ -42,19 +42,7 @@ std::vector<std::string> CSPIControl::StoredDisabledNames() const {
     std::string stored = m_settings->profile().GetString(AppSettings::kSection, kDisabledListName, "");
     // Split character by character: the second byte of a double-byte
     // character may be 0x5C, the backslash.
-    std::string piece;
-    for (size_t i = 0; i <= stored.size(); ++i) {
-        unsigned char c = i < stored.size() ? stored[i] : '\\';
-        if (i < stored.size() && IsCp932LeadByte(c) && i + 1 < stored.size()) {
-            piece.push_back(stored[i]);
-            piece.push_back(stored[++i]);
-        } else if (c == '\\') {
-            if (!piece.empty()) names.push_back(LowerCp932(piece));
-            piece.clear();
-        } else {
-            piece.push_back(static_cast<char>(c));
-        }
-    }
+    for (const std::string& name : SplitCp932(stored, '\\')) names.push_back(LowerCp932(name));
     return names;
 }
 

@@ -61,3 +61,20 @@ std::string LowerCp932(const std::string& text) {
     }
     return out;
 }
+
+std::vector<std::string> SplitCp932(const std::string& text, char separator) {
+    std::vector<std::string> pieces;
+    std::string piece;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (IsCp932LeadByte(text[i]) && i + 1 < text.size()) {
+            piece += text.substr(i++, 2);
+        } else if (text[i] == separator) {
+            if (!piece.empty()) pieces.push_back(piece);
+            piece.clear();
+        } else {
+            piece += text[i];
+        }
+    }
+    if (!piece.empty()) pieces.push_back(piece);
+    return pieces;
+}

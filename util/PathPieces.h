@@ -2,6 +2,7 @@
 // Path pieces of code page 932 paths.  Splitting is aware of double-byte
 // characters, whose second byte may be 0x5C (the backslash) as in "表".
 #include <string>
+#include <vector>
 
 bool IsCp932LeadByte(unsigned char c);
 
@@ -20,3 +21,6 @@ std::string FileNameOf(const std::string& path);
 std::string ExtensionOf(const std::string& path);
 // Lower-cases ASCII letters only, leaving double-byte characters whole.
 std::string LowerCp932(const std::string& text);
+// The non-empty pieces of `text` between `separator` characters; the second
+// byte of a double-byte character is never taken for the separator.
+std::vector<std::string> SplitCp932(const std::string& text, char separator);

@@ -41,3 +41,20 @@ TEST(Cp932Convert, RoundTripsJapaneseThroughUtf8) {
     EXPECT_EQ("\x95\xc7\x8e\x86 Tavrin 2.0\x83\xc0", back);
     EXPECT_FALSE(Utf8ToCp932("\xf0\x9f\x98\x80", &back));  // an emoji has no code page 932 form
 }
+
+TEST(PathPieces, SplitKeepsDoubleByteCharactersAndDropsEmptyPieces) {
+    // "表" (95 5C) holds the backslash byte.
+    std::vector<std::string> names = SplitCp932("a.spi\\\\\x95\x5c.spi\\b\\", '\\');
+    ASSERT_EQ(3u, names.size());
+    EXPECT_EQ("a.spi", names[0]);
+    EXPECT_EQ("\x95\x5c.spi", names[1]);
+    EXPECT_EQ("b", names[2]);
+    std::vector<std::string> rows = SplitCp932("Bitmap|*.bmp||\x83\x7c|*.ppm", '|');
+    ASSERT_EQ(4u, rows.size());
+    EXPECT_EQ("*.bmp", rows[1]);
+    EXPECT_EQ("\x83\x7c", rows[2]);  // "ポ": its second byte is the bar
+    EXPECT_TRUE(SplitCp932("", ' ').empty());
+    EXPECT_TRUE(SplitCp932("   ", ' ').empty());
+    // A lead byte at the very end is kept as it is.
+    EXPECT_EQ(std::vector<std::string>({"x", "\x95"}), SplitCp932("x \x95", ' '));
+}

@@ -279,32 +279,12 @@ int CSPISupport::DecodeFile(const std::string& path, HLOCAL* info, HLOCAL* bits,
     std::string ansiPath;
     if (!ReadHead(path, &head) || !ToPluginPath(path, &ansiPath)) return SusieResult::kFileReadError;
 
-    bool broken = false;
-    for (int i = 0; i < GetPluginCount(); ++i) {
-        if (!IsUsable(i, kSpiImage)) continue;
-        CSPIPlugin& plugin = m_plugins[i];
-        std::vector<char> name = PluginNameBuffer(ansiPath);
-        if (plugin.IsSupported(name.data(), HeadArgument(head.data())) != 1) continue;
-        HLOCAL gotInfo = nullptr, gotBits = nullptr;
-        if (plugin.GetPicture(ansiPath, &gotInfo, &gotBits, progressCallback, m_progressUserValue) != 0) {
-            // What a faulted plug-in left in the handles is not trusted to be a block.
-            if (!plugin.faulted()) FreeReturnedBlocks(&gotInfo, &gotBits);
-            continue;
-        }
-        if (!DecodedBlocksFit(gotInfo, gotBits)) {
-            FreeReturnedBlocks(&gotInfo, &gotBits);
-            broken = true;
-            continue;
-        }
-        *info = gotInfo;
-        *bits = gotBits;
-        if (pictureInfo) {
-            std::memset(pictureInfo, 0, sizeof(*pictureInfo));
-            plugin.GetPictureInfo(ansiPath, pictureInfo);
-        }
-        return SusieResult::kSuccess;
-    }
-    return broken ? SusieResult::kBrokenData : SusieResult::kUnknownFormat;
+    return DecodeWithImagePlugins(
+        ansiPath, head.data(),
+        [&](CSPIPlugin& plugin, HLOCAL* gotInfo, HLOCAL* gotBits) {
+            return plugin.GetPicture(ansiPath, gotInfo, gotBits, progressCallback, m_progressUserValue);
+        },
+        [&](CSPIPlugin& plugin, PictureInfo* out) { plugin.GetPictureInfo(ansiPath, out); }, info, bits, pictureInfo);
 }
 
 int CSPISupport::DecodeMemory(const std::string& name, HLOCAL data, HLOCAL* info, HLOCAL* bits,
@@ -326,6 +306,21 @@ int CSPISupport::DecodeMemory(const std::string& name, HLOCAL data, HLOCAL* info
         head = padded.data();
     }
 
+    long length = static_cast<long>(size);
+    return DecodeWithImagePlugins(
+        name, head,
+        [&](CSPIPlugin& plugin, HLOCAL* gotInfo, HLOCAL* gotBits) {
+            return plugin.GetPicture(bytes, length, kSpiInputMemory, gotInfo, gotBits, progressCallback,
+                                     m_progressUserValue);
+        },
+        [&](CSPIPlugin& plugin, PictureInfo* out) { plugin.GetPictureInfo(bytes, length, kSpiInputMemory, out); },
+        info, bits, pictureInfo);
+}
+
+int CSPISupport::DecodeWithImagePlugins(const std::string& name, const char* head,
+                                        const std::function<int(CSPIPlugin&, HLOCAL*, HLOCAL*)>& getPicture,
+                                        const std::function<void(CSPIPlugin&, PictureInfo*)>& getInfo,
+                                        HLOCAL* info, HLOCAL* bits, PictureInfo* pictureInfo) {
     bool broken = false;
     for (int i = 0; i < GetPluginCount(); ++i) {
         if (!IsUsable(i, kSpiImage)) continue;
@@ -333,8 +328,8 @@ int CSPISupport::DecodeMemory(const std::string& name, HLOCAL data, HLOCAL* info
         std::vector<char> nameBuffer = PluginNameBuffer(name);
         if (plugin.IsSupported(nameBuffer.data(), HeadArgument(head)) != 1) continue;
         HLOCAL gotInfo = nullptr, gotBits = nullptr;
-        if (plugin.GetPicture(bytes, static_cast<long>(size), kSpiInputMemory, &gotInfo, &gotBits, progressCallback,
-                              m_progressUserValue) != 0) {
+        if (getPicture(plugin, &gotInfo, &gotBits) != 0) {
+            // What a faulted plug-in left in the handles is not trusted to be a block.
             if (!plugin.faulted()) FreeReturnedBlocks(&gotInfo, &gotBits);
             continue;
         }
@@ -347,7 +342,7 @@ int CSPISupport::DecodeMemory(const std::string& name, HLOCAL data, HLOCAL* info
         *bits = gotBits;
         if (pictureInfo) {
             std::memset(pictureInfo, 0, sizeof(*pictureInfo));
-            plugin.GetPictureInfo(bytes, static_cast<long>(size), kSpiInputMemory, pictureInfo);
+            getInfo(plugin, pictureInfo);
         }
         return SusieResult::kSuccess;
     }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -105,6 +106,13 @@ protected:
     std::string m_fileFilter;
 
 private:
+    // Offers a picture to each usable image plug-in in turn: the first that
+    // takes it and returns sound blocks gives the result.  `getPicture` and
+    // `getInfo` call the plug-in on the file or on the bytes in memory.
+    int DecodeWithImagePlugins(const std::string& name, const char* head,
+                               const std::function<int(CSPIPlugin&, HLOCAL*, HLOCAL*)>& getPicture,
+                               const std::function<void(CSPIPlugin&, PictureInfo*)>& getInfo, HLOCAL* info,
+                               HLOCAL* bits, PictureInfo* pictureInfo);
     void QueueFaultMessage(const std::string& fileName, const char* entry, const PluginGuard::Fault& fault);
     void ShowQueuedFaults();
     int m_operationDepth = 0;

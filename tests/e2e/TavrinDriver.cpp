@@ -44,6 +44,12 @@ std::string DesktopValue(const wchar_t* name) {
 
 std::string DesktopWallpaper() { return DesktopValue(L"Wallpaper"); }
 
+std::string ControlText(HWND control) {
+    wchar_t text[8192] = {};
+    if (!SendMessageTimeoutW(control, WM_GETTEXT, 8192, (LPARAM)text, SMTO_NORMAL, 2000, nullptr)) return std::string();
+    return ToCp932(text);
+}
+
 TavrinDriver::TavrinDriver() { SHDeleteKeyW(HKEY_CURRENT_USER, kProfileKey); }
 
 TavrinDriver::~TavrinDriver() {

@@ -62,3 +62,6 @@ private:
 bool WaitFor(const std::function<bool()>& condition, DWORD ms = 5000);
 std::string DesktopWallpaper();
 std::string DesktopValue(const wchar_t* name);
+// The text of a control in the program's process (WM_GETTEXT crosses
+// processes where GetWindowText does not); empty when it does not answer.
+std::string ControlText(HWND control);

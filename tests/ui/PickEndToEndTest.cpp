@@ -60,12 +60,6 @@ bool WaitGone(HWND dialog) { return WaitFor([&] { return !IsWindow(dialog) || !I
 
 void Click(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
-std::string Text(HWND control) {
-    wchar_t text[1024] = {};
-    SendMessageTimeoutW(control, WM_GETTEXT, 1024, (LPARAM)text, SMTO_NORMAL, 2000, nullptr);
-    return ToCp932(text);
-}
-
 void SetText(HWND control, const std::string& text) {
     std::wstring wide = ToWide(text);
     SendMessageTimeoutW(control, WM_SETTEXT, 0, (LPARAM)wide.c_str(), SMTO_NORMAL, 2000, nullptr);
@@ -191,18 +185,18 @@ TEST_F(PickEndToEnd, AnArchiveMemberChosenFromTheAddCommandEndsUpInTheListFile) 
     // The archive opens the member chooser; the keyboard picks the first row.
     HWND members = WaitDialog(tavrin, IDC_ARC_LIST, L"select archived file");
     ASSERT_TRUE(members) << "the archived-file dialog did not open";
-    EXPECT_EQ(archive, Text(GetDlgItem(members, IDC_ARC_PATH)));
+    EXPECT_EQ(archive, ControlText(GetDlgItem(members, IDC_ARC_PATH)));
     HWND rows = GetDlgItem(members, IDC_ARC_LIST);
     EXPECT_EQ(2, (int)SendMessageW(rows, LVM_GETITEMCOUNT, 0, 0));
     PostMessageW(rows, WM_KEYDOWN, VK_HOME, 0);
     // The rows show the archive backwards: the first row is its last member.
-    EXPECT_TRUE(WaitFor([&] { return Text(GetDlgItem(members, IDC_ARC_FILENAME)) == "top.pgm"; }));
-    EXPECT_EQ(0u, Text(GetDlgItem(members, IDC_ARC_DETAILS)).find("Name:top.pgm\r\n"));
+    EXPECT_TRUE(WaitFor([&] { return ControlText(GetDlgItem(members, IDC_ARC_FILENAME)) == "top.pgm"; }));
+    EXPECT_EQ(0u, ControlText(GetDlgItem(members, IDC_ARC_DETAILS)).find("Name:top.pgm\r\n"));
     Click(members, IDOK);
     ASSERT_TRUE(WaitGone(members));
 
-    EXPECT_TRUE(WaitFor([&] { return Text(GetDlgItem(entry, IDC_ENTRY_PATH)) == archive + "|top.pgm"; }));
-    EXPECT_EQ("top.pgm", Text(GetDlgItem(entry, IDC_ENTRY_NAME)));
+    EXPECT_TRUE(WaitFor([&] { return ControlText(GetDlgItem(entry, IDC_ENTRY_PATH)) == archive + "|top.pgm"; }));
+    EXPECT_EQ("top.pgm", ControlText(GetDlgItem(entry, IDC_ENTRY_NAME)));
     Click(entry, IDOK);
     ASSERT_TRUE(WaitGone(entry));
     tavrin.Settle();

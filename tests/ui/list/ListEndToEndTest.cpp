@@ -26,12 +26,6 @@ std::vector<Saved> ReadSavedList(const std::string& file) {
     return saved;
 }
 
-std::string Text(HWND control) {
-    wchar_t buffer[512] = {};
-    SendMessageW(control, WM_GETTEXT, 512, (LPARAM)buffer);
-    return ToCp932(buffer);
-}
-
 struct ListEndToEnd : ::testing::Test {
     TempDir dir;
     TavrinDriver tavrin;
@@ -119,9 +113,9 @@ TEST_F(ListEndToEnd, TheAddCommandLimitsTypingAndPutsTheEntryFirst) {
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_ENTRY_DELETE)));
     HWND name = GetDlgItem(dialog, IDC_ENTRY_NAME);
     for (int i = 0; i < 70; ++i) PostMessageW(name, WM_CHAR, 0x58D1 /* 壁 */, 1);
-    ASSERT_TRUE(WaitFor([&] { return ToWide(Text(name)).size() >= 64; }));
+    ASSERT_TRUE(WaitFor([&] { return ToWide(ControlText(name)).size() >= 64; }));
     tavrin.Settle();
-    EXPECT_EQ(128u, Text(name).size()) << "64 double-byte characters, 128 bytes";
+    EXPECT_EQ(128u, ControlText(name).size()) << "64 double-byte characters, 128 bytes";
     std::string picture = dir.File("new.bmp");
     SendMessageW(GetDlgItem(dialog, IDC_ENTRY_PATH), WM_SETTEXT, 0, (LPARAM)ToWide(picture).c_str());
     SendMessageW(name, WM_SETTEXT, 0, (LPARAM)L"\u65b0\u3057\u3044");  // 新しい

@@ -15,12 +15,6 @@
 #include "util/PathPieces.h"
 
 namespace {
-std::string Text(HWND control) {
-    wchar_t text[8192] = {};
-    SendMessageW(control, WM_GETTEXT, 8192, (LPARAM)text);
-    return ToCp932(text);
-}
-
 void WriteList(const std::string& file, const char* name, const std::string& picture) {
     WallPaperEntries entries;
     entries.push_back(std::make_unique<CWallPaperData>(name, picture, kStyleCentre));
@@ -152,7 +146,7 @@ TEST(ManageEndToEnd, PluginDialogsFromTheSettingsDialogStoreTheChoiceAndShowTheS
     Press(plugins, IDC_SPI_ABOUT);
     HWND status = WaitDialog(tavrin, L"Susie-plugin status");
     ASSERT_NE(nullptr, status);
-    std::string report = Text(GetDlgItem(status, IDC_SPI_REPORT));
+    std::string report = ControlText(GetDlgItem(status, IDC_SPI_REPORT));
     EXPECT_EQ(0u, report.find(" [Plugin Data]\r\n Plugin Name : " + spi + "mg_arc")) << report;
     EXPECT_NE(std::string::npos, report.find(" Plugin Type : 00AN\r\n"));
     EXPECT_EQ("\r\n ", report.substr(report.size() - 3));

@@ -11,11 +11,6 @@
 #include "util/Cp932Convert.h"
 
 namespace {
-std::string Text(HWND control) {
-    wchar_t text[512] = {};
-    SendMessageW(control, WM_GETTEXT, 512, (LPARAM)text);
-    return ToCp932(text);
-}
 void WriteList(const std::string& file, const char* name, const std::string& picture) {
     WallPaperEntries entries;
     entries.push_back(std::make_unique<CWallPaperData>(name, picture, kStyleCentre));
@@ -54,11 +49,11 @@ TEST(SettingsEndToEnd, TheTrayCommandOpensTheDialogAndOkSwitchesListAndSettings)
     ASSERT_TRUE(WaitFor([&] { return (dialog = tavrin.FindOwnWindow(L"#32770", L"設定とか")) != nullptr; }, 15000));
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(dialog) != FALSE; }));
     HWND fold = GetDlgItem(dialog, IDC_SET_FOLD_BUTTON);
-    EXPECT_EQ(" 拡張(&E) >>", Text(fold));
+    EXPECT_EQ(" 拡張(&E) >>", ControlText(fold));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_SET_ENABLE_SSTP)));
-    EXPECT_EQ(oldList, Text(GetDlgItem(dialog, IDC_SET_LIST_PATH)));
+    EXPECT_EQ(oldList, ControlText(GetDlgItem(dialog, IDC_SET_LIST_PATH)));
     SendMessageW(fold, BM_CLICK, 0, 0);
-    EXPECT_EQ("<< 縮小(&S)", Text(fold));
+    EXPECT_EQ("<< 縮小(&S)", ControlText(fold));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_SET_ENABLE_SSTP)));
     SendMessageW(GetDlgItem(dialog, IDC_SET_ENABLE_SSTP), BM_CLICK, 0, 0);
     SendMessageW(GetDlgItem(dialog, IDC_SET_EFFECT), BM_CLICK, 0, 0);
@@ -80,8 +75,8 @@ TEST(SettingsEndToEnd, TheTrayCommandOpensTheDialogAndOkSwitchesListAndSettings)
     ASSERT_TRUE(OpenSettings(tavrin));
     ASSERT_TRUE(WaitFor([&] { return (dialog = tavrin.FindOwnWindow(L"#32770", L"設定とか")) != nullptr; }, 15000));
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(dialog) != FALSE; }));
-    EXPECT_EQ(" 拡張(&E) >>", Text(GetDlgItem(dialog, IDC_SET_FOLD_BUTTON)));
-    EXPECT_EQ(newList, Text(GetDlgItem(dialog, IDC_SET_LIST_PATH)));
+    EXPECT_EQ(" 拡張(&E) >>", ControlText(GetDlgItem(dialog, IDC_SET_FOLD_BUTTON)));
+    EXPECT_EQ(newList, ControlText(GetDlgItem(dialog, IDC_SET_LIST_PATH)));
     SendMessageW(GetDlgItem(dialog, IDC_SET_ENABLE_SPI), BM_CLICK, 0, 0);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));

@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "framework/UserMessages.h"
 #include "framework/Window.h"
@@ -28,6 +30,8 @@ std::string Formatted(const char* format, int value) {
     std::snprintf(text, sizeof(text), format, value);
     return text;
 }
+std::string SizeText(int bytes) { return Formatted("%dBytes", bytes); }
+std::string CountText(int count) { return Formatted("%d回", count); }
 
 }  // namespace
 
@@ -42,10 +46,17 @@ BOOL PictureCacheDialog::OnInitDialog() {
     m_list.Attach(Item(IDC_CACHE_LIST));
     // The header's own margins, and in the first column the check box, come
     // on top of the text width so that no title is cut off.
+    // The size and count columns are also as wide as their widest value.
     const int checkBox = GetSystemMetrics(SM_CXSMICON);
+    int widest[std::size(kColumns)] = {};
+    for (const auto& [path, picture] : m_context.cache().pictures()) {
+        widest[2] = std::max(widest[2], m_list.StringWidth(SizeText(picture->m_nSize)));
+        widest[3] = std::max(widest[3], m_list.StringWidth(CountText(picture->m_nRefCount)));
+    }
     int column = 0;
     for (const ColumnSpec& spec : kColumns) {
-        int width = m_list.StringWidth(spec.title) * spec.factor + kColumnMargin + (column == 0 ? checkBox : 0);
+        int text = std::max(m_list.StringWidth(spec.title) * spec.factor, widest[column]);
+        int width = text + kColumnMargin + (column == 0 ? checkBox : 0);
         m_list.InsertColumn(column, spec.title, width);
         ++column;
     }
@@ -64,8 +75,8 @@ void PictureCacheDialog::AddRows() {
         int at = m_list.InsertItem(row, "", 0);
         if (at < 0) continue;
         m_list.SetItemText(at, kPathColumn, path);
-        m_list.SetItemText(at, 2, Formatted("%dBytes", picture->m_nSize));
-        m_list.SetItemText(at, 3, Formatted("%d回", picture->m_nRefCount));
+        m_list.SetItemText(at, 2, SizeText(picture->m_nSize));
+        m_list.SetItemText(at, 3, CountText(picture->m_nRefCount));
         m_list.SetCheck(at, false);
         ++row;
     }

@@ -135,17 +135,4 @@ void PressSpaceOn(HWND list, int row) {
     SendMessageW(list, WM_KEYUP, VK_SPACE, 0xC0390001);
 }
 
-ScopedMessageAnswerer::ScopedMessageAnswerer(std::vector<int> answers)
-    : m_answers(answers.begin(), answers.end()), m_previous(SetMessageSink(this)) {}
-
-ScopedMessageAnswerer::~ScopedMessageAnswerer() { SetMessageSink(m_previous); }
-
-int ScopedMessageAnswerer::Show(HWND owner, const std::string& text, UINT type) {
-    shown.push_back(Shown{text, type, owner});
-    if (m_answers.empty()) return IDOK;
-    int answer = m_answers.front();
-    m_answers.pop_front();
-    return answer;
-}
-
 }  // namespace manage_test

@@ -63,20 +63,4 @@ void AddRowToSelection(HWND list, int row);
 // Focuses `row` and presses the space bar, which toggles its check box.
 void PressSpaceOn(HWND list, int row);
 
-// Records boxes like ScopedMessageRecorder and answers them from a queue
-// (IDOK once the queue is empty).
-class ScopedMessageAnswerer : public MessageSink {
-public:
-    explicit ScopedMessageAnswerer(std::vector<int> answers = {});
-    ~ScopedMessageAnswerer() override;
-    int Show(HWND owner, const std::string& text, UINT type) override;
-
-    struct Shown { std::string text; UINT type; HWND owner; };
-    std::vector<Shown> shown;
-
-private:
-    std::deque<int> m_answers;
-    MessageSink* m_previous;
-};
-
 }  // namespace manage_test

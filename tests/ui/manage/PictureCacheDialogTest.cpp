@@ -7,6 +7,7 @@
 #include <map>
 
 #include "ManageDialogDriver.h"
+#include "AnsweringRecorder.h"
 #include "image/TestPictures.h"
 #include "TestSupport.h"
 #include "image/PictureCacheDialog.h"
@@ -135,7 +136,7 @@ TEST_F(CacheDialogFixture, ReloadAnsweredNoChangesNothingAndShowsNoSecondBox) {
     ASSERT_TRUE(cache().Load(a));
     ASSERT_TRUE(cache().Load(a));
     const CPictureData* before = cache().Find(a);
-    ScopedMessageAnswerer boxes({IDNO});
+    AnsweringRecorder boxes({IDNO});
     ModalScript script;
     script.Then(kCaption, [&](HWND dialog) {
         EXPECT_TRUE(Click(dialog, IDC_CACHE_RELOAD));
@@ -154,7 +155,7 @@ TEST_F(CacheDialogFixture, ReloadAnsweredYesRenewsThePicturesAndRowsStillWorkAft
     ASSERT_TRUE(cache().Load(a));
     ASSERT_TRUE(cache().Load(b));
     ASSERT_TRUE(cache().Load(c));
-    ScopedMessageAnswerer boxes({IDYES, IDOK});
+    AnsweringRecorder boxes({IDYES, IDOK});
     std::string countShown;
     ModalScript script;
     script.Then(kCaption, [&](HWND dialog) {

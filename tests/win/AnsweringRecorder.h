@@ -2,12 +2,13 @@
 // Records the program's message boxes, as ScopedMessageRecorder does, and
 // answers them with the buttons queued in `answers` (then IDOK).
 #include <deque>
+#include <initializer_list>
 
 #include "framework/UserMessages.h"
 
 class AnsweringRecorder : public RecordingMessageSink {
 public:
-    AnsweringRecorder() : m_previous(SetMessageSink(this)) {}
+    AnsweringRecorder(std::initializer_list<int> queued = {}) : answers(queued), m_previous(SetMessageSink(this)) {}
     ~AnsweringRecorder() override { SetMessageSink(m_previous); }
     int Show(HWND owner, const std::string& text, UINT type) override {
         RecordingMessageSink::Show(owner, text, type);

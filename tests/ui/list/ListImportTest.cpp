@@ -5,9 +5,7 @@
 
 #include <shlobj.h>
 
-#include "AnsweringRecorder.h"
-#include "ListEditTestSupport.h"
-#include "ModalScript.h"
+#include "ListDialogFixture.h"
 #include "framework/ListViewCtrl.h"
 #include "framework/TextBridge.h"
 #include "image/TestPictures.h"
@@ -15,27 +13,10 @@
 #include "ui/WallpaperListDialog.h"
 
 namespace {
-struct ListImport : ::testing::Test {
-    TempDir dir;
+struct ListImport : ListDialogFixture {
     TempDir pictures;
-    std::unique_ptr<ListEditContext> lists;
-    AnsweringRecorder messages;
-    ModalScript script;
-    std::unique_ptr<WallpaperListDialog> dialog;
-    HWND shown = nullptr;
-    ListViewCtrl rows;
 
-    void SetUp() override {
-        lists = std::make_unique<ListEditContext>(dir, std::vector<TestEntry>{{"old", dir.File("old.bmp"), 0, true}});
-        dialog = std::make_unique<WallpaperListDialog>(lists->context());
-    }
-    ModalScript::Step Opened() {
-        return [this] {
-            shown = FindThreadDialog("壁紙リスト");
-            if (shown) rows.Attach(GetDlgItem(shown, IDC_LIST_ROWS));
-            return shown != nullptr;
-        };
-    }
+    void SetUp() override { MakeDialog({{"old", dir.File("old.bmp"), 0, true}}); }
     // The dialog other than the list that has a control `id`.
     ModalScript::Step Waits(int id, HWND* found) {
         return [this, id, found] {
@@ -43,17 +24,6 @@ struct ListImport : ::testing::Test {
                 if (d != shown && GetDlgItem(d, id)) return (*found = d) != nullptr;
             return false;
         };
-    }
-    std::vector<std::string> RowNames() const {
-        std::vector<std::string> names;
-        for (int i = 0; i < rows.GetItemCount(); ++i) names.push_back(rows.GetItemText(i, 1));
-        return names;
-    }
-    void Run() {
-        script.Start();
-        dialog->DoModal(nullptr);
-        EXPECT_TRUE(script.finished());
-        EXPECT_EQ(0u, script.failedStep());
     }
 };
 using Names = std::vector<std::string>;

@@ -3,9 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "AnsweringRecorder.h"
-#include "ListEditTestSupport.h"
-#include "ModalScript.h"
+#include "ListDialogFixture.h"
 #include "framework/DroppedFiles.h"
 #include "framework/ListViewCtrl.h"
 #include "framework/TextBridge.h"
@@ -14,50 +12,21 @@
 #include "ui/WallpaperListDialog.h"
 
 namespace {
-const char* const kListCaption = "壁紙リスト";
 const char* const kAddCaption = "新規追加";
 const char* const kEditCaption = "修正/削除";
 
-struct ListDialog : ::testing::Test {
-    TempDir dir;
+struct ListDialog : ListDialogFixture {
     std::string red = dir.File("red.bmp");
     std::string grad = dir.File("grad.bmp");
-    std::unique_ptr<ListEditContext> lists;
-    AnsweringRecorder messages;
-    ModalScript script;
-    std::unique_ptr<WallpaperListDialog> dialog;
-    HWND shown = nullptr;
-    ListViewCtrl rows;
 
     void SetUp() override {
         WriteTestBitmap(red, 32, 24, SolidRed);
         WriteTestBitmap(grad, 40, 30, Gradient);
         // List order A, B, C: the rows show C, B, A as the tray menu does.
-        lists = std::make_unique<ListEditContext>(dir, std::vector<TestEntry>{
-            {"A", red, kStyleCentre, true}, {"B", grad, kStyleTile, false}, {"C", dir.File("c.bmp"), kStyleStretch, true}});
-        dialog = std::make_unique<WallpaperListDialog>(lists->context());
-    }
-    ModalScript::Step Opened() {
-        return [this] {
-            shown = FindThreadDialog(kListCaption);
-            if (shown) rows.Attach(GetDlgItem(shown, IDC_LIST_ROWS));
-            return shown != nullptr;
-        };
+        MakeDialog({{"A", red, kStyleCentre, true}, {"B", grad, kStyleTile, false}, {"C", dir.File("c.bmp"), kStyleStretch, true}});
     }
     ModalScript::Step Waits(const char* caption, HWND* found) {
         return [caption, found] { return (*found = FindThreadDialog(caption)) != nullptr; };
-    }
-    INT_PTR Run() {
-        script.Start();
-        INT_PTR result = dialog->DoModal(nullptr);
-        EXPECT_TRUE(script.finished());
-        EXPECT_EQ(0u, script.failedStep());
-        return result;
-    }
-    std::vector<std::string> RowNames() const {
-        std::vector<std::string> names;
-        for (int i = 0; i < rows.GetItemCount(); ++i) names.push_back(rows.GetItemText(i, 1));
-        return names;
     }
     std::vector<bool> RowChecks() const {
         std::vector<bool> checks;

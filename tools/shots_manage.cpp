@@ -37,7 +37,16 @@ void PrepareCache(HWND dialog) {
 void PreparePlugins(HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_SPI_LIST);
     int rows = (int)SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
-    SetListViewRowState(list, rows - 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    for (int row = 0; row < rows; ++row) {
+        wchar_t name[64] = {};
+        LVITEMW item = {};
+        item.iSubItem = 1;
+        item.pszText = name;
+        item.cchTextMax = 64;
+        SendMessageW(list, LVM_GETITEMTEXTW, (WPARAM)row, (LPARAM)&item);
+        if (lstrcmpiW(name, L"mg_verfall.spi") == 0)
+            SetListViewRowState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    }
     SetFocus(list);
 }
 

@@ -91,9 +91,7 @@ BOOL FolderImportDialog::OnInitDialog() {
     m_styles.Attach(Item(IDC_IMPORT_STYLE));
     FillStyles();
     FillFiles();
-    HWND preview = Item(IDC_IMPORT_PREVIEW);
-    GetWindowRect(preview, &m_previewRect);
-    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&m_previewRect), 2);
+    m_previewRect = PreviewRectIn(hwnd(), Item(IDC_IMPORT_PREVIEW));
     UpdateData(false);
     return TRUE;
 }

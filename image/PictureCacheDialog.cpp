@@ -63,9 +63,7 @@ BOOL PictureCacheDialog::OnInitDialog() {
     m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     AddRows();
 
-    HWND preview = Item(IDC_CACHE_PREVIEW);
-    GetWindowRect(preview, &m_previewRect);
-    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&m_previewRect), 2);
+    m_previewRect = PreviewRectIn(hwnd(), Item(IDC_CACHE_PREVIEW));
     return TRUE;
 }
 

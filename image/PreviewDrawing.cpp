@@ -12,6 +12,13 @@ HBITMAP CreateButtonFaceBitmap(HDC dc, int width, int height) {
     return bitmap;
 }
 
+RECT PreviewRectIn(HWND dialog, HWND control) {
+    RECT r = {};
+    if (!GetWindowRect(control, &r)) return RECT{};
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 void DrawDialogPreview(HWND control, int width, int height, HBITMAP picture, bool halftone) {
     WindowDC dc(control);
     if (!dc) return;

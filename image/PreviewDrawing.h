@@ -4,6 +4,10 @@
 // button-face colour when there is no picture.
 #include <windows.h>
 
+// Where the preview control lies in its dialog's client area: the part the
+// dialog invalidates when the picture changes.
+RECT PreviewRectIn(HWND dialog, HWND control);
+
 void DrawDialogPreview(HWND control, int width, int height, HBITMAP picture, bool halftone);
 
 // A width x height bitmap compatible with `dc`, filled with COLOR_BTNFACE.

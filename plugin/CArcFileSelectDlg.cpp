@@ -93,8 +93,7 @@ BOOL CArcFileSelectDlg::OnInitDialog() {
         m_filterBox.AddString(row.first, (LPARAM)(m_filterPatterns.size() - 1));
     }
     SetWindowTextCp932(Item(IDC_ARC_PATH), m_archivePath);
-    GetWindowRect(Item(IDC_ARC_PREVIEW), &m_previewRect);
-    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&m_previewRect), 2);
+    m_previewRect = PreviewRectIn(hwnd(), Item(IDC_ARC_PREVIEW));
     m_filterIndex = 0;
     UpdateData(false);
     FillMemberList();

@@ -73,9 +73,7 @@ BOOL WallpaperListDialog::OnInitDialog() {
         BuildRow(m_rows.GetItemCount(), it->get(), (*it)->m_bInUse);
     m_rows.SetRedraw(true);
 
-    HWND preview = Item(IDC_LIST_PREVIEW);
-    GetWindowRect(preview, &m_previewRect);
-    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&m_previewRect), 2);
+    m_previewRect = PreviewRectIn(hwnd(), Item(IDC_LIST_PREVIEW));
     return TRUE;
 }
 

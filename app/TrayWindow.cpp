@@ -241,26 +241,28 @@ void TrayWindow::OnListDialog() {
         changed = dialog.listChanged();
         modified = dialog.listModified();
     }
-    m_context->cache().Synchronize();
+    // The edits reach the disk first: with preloading on, the synchronisation
+    // decodes every listed picture, which takes long and runs plug-in code.
     if (modified) m_context->list().Save();
     // With no wallpaper selected there is nothing that could have gone.
     if (changed && !selected.empty() && !m_context->list().FindByImagePath(selected)) {
         ShowAppMessage(kSelectionGoneMessage, MB_OK | MB_ICONEXCLAMATION);
         settings.selectedWallPaper.clear();
     }
+    m_context->cache().Synchronize();
 }
 
 void TrayWindow::OnAddEntry() {
     WorkScope busy(&m_work);
     WallpaperEntryDialog dialog(*m_context);
     INT_PTR result = dialog.DoModal(nullptr);
-    m_context->cache().Synchronize();
     if (result == IDOK) {
         auto entry = std::make_unique<CWallPaperData>(dialog.displayName(), dialog.path(), dialog.style());
         entry->m_bInUse = true;
         m_context->list().InsertFront(std::move(entry));
-        m_context->list().Save();
+        m_context->list().Save();  // before the synchronisation's decoding
     }
+    m_context->cache().Synchronize();
 }
 
 void TrayWindow::OnSettings() {

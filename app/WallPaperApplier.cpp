@@ -161,8 +161,6 @@ bool WallPaperApplier::ApplyAtStartUp(const CWallPaperData& entry) {
 bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool decodeFailed, bool failureShown) {
     AppSettings& settings = m_context.settings();
     CWallBitmapList& cache = m_context.cache();
-    settings.selectedWallPaper = entry.m_strPath;
-    settings.viewStyle = entry.m_nStyle;
 
     // A picture that fails to decode is tried once and reported once in an
     // apply: the decoder may have shown its own message already.
@@ -208,6 +206,11 @@ bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool deco
     std::wstring file = ToWide(wallpaperFile);
     std::vector<wchar_t> buffer(file.begin(), file.end());
     buffer.resize(std::max<size_t>(buffer.size() + 1, MAX_PATH), L'\0');
-    return SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, buffer.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE) !=
-           FALSE;
+    if (!SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, buffer.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE))
+        return false;
+    // Only a wallpaper the system took becomes the selection: the menu ticks
+    // it and the next start applies it again.
+    settings.selectedWallPaper = entry.m_strPath;
+    settings.viewStyle = entry.m_nStyle;
+    return true;
 }

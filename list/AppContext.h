@@ -11,6 +11,7 @@
 class AppContext {
 public:
     explicit AppContext(ProfileStore& profile);
+    // Saves the settings and the list first, then unloads the pictures and the plug-ins.
     ~AppContext();
     AppContext(const AppContext&) = delete;
     AppContext& operator=(const AppContext&) = delete;

@@ -125,7 +125,12 @@ void CSPIPlugin::ClearEntryPoints() {
 
 void CSPIPlugin::UnloadPlugin() {
     ClearEntryPoints();  // before the code they point into goes away
-    module.reset();
+    // A module that faulted stays mapped until the process ends: freeing it
+    // would run its detach code in whatever state the fault left it.
+    if (m_faulted)
+        module.release();
+    else
+        module.reset();
     modulePath.clear();
     fileName.clear();
     patterns.clear();

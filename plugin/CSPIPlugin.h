@@ -40,7 +40,8 @@ public:
     // needs of it.  False, with the record empty, when the library does not
     // load or has no GetPluginInfo.
     bool LoadPlugin(const std::string& path);
-    // Frees the module and clears everything but enabled and apiVersion.
+    // Frees the module (one that faulted is only let go, never freed) and
+    // clears everything but enabled and apiVersion.
     void UnloadPlugin();
     // Asks for information number 0 and derives typeFlags from it.
     uint8_t ClassifyApiVersion();

@@ -103,11 +103,22 @@ TEST_F(ApplierFixture, MissingPictureChangesNothingAndSaysSo) {
     CWallPaperData good("w", picture, kStyleCentre);
     ASSERT_TRUE(applier->Apply(good));
     context->settings().enableHalfTone = true;
-    CWallPaperData missing("m", dir.File("missing.bmp"), kStyleCentre);
+    CWallPaperData missing("m", dir.File("missing.bmp"), kStyleTile);
     EXPECT_FALSE(applier->Apply(missing));
     EXPECT_EQ(picture, DesktopValue(L"Wallpaper"));
     ASSERT_EQ(1u, messages.shown.size());
     EXPECT_NE(std::string::npos, messages.shown[0].text.find(dir.File("missing.bmp")));
+    // The selection is the wallpaper shown, not the one that failed.
+    EXPECT_EQ(picture, context->settings().selectedWallPaper);
+    EXPECT_EQ(kStyleCentre, context->settings().viewStyle);
+
+    // Nor when the wallpaper file cannot be written (a folder in its place).
+    ASSERT_TRUE(CreateDirectoryW(ToWide(dir.File("TVTemp.bmp")).c_str(), nullptr));
+    CWallPaperData unwritable("u", picture, kStyleStretch);
+    EXPECT_FALSE(applier->Apply(unwritable));
+    EXPECT_EQ(2u, messages.shown.size());
+    EXPECT_EQ(kStyleCentre, context->settings().viewStyle);
+    RemoveDirectoryW(ToWide(dir.File("TVTemp.bmp")).c_str());
 }
 
 TEST_F(ApplierFixture, LeftoverOfAnInterruptedWallpaperWriteGoesAtStartAndAtTheNextWrite) {

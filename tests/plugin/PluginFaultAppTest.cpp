@@ -109,3 +109,22 @@ TEST_F(FaultingApp, ApplyingThePictureThatFaultsLeavesTheWallpaperAsItWas) {
     EXPECT_TRUE(applier->Apply(goodEntry));
     EXPECT_EQ(1u, messages.shown.size());
 }
+
+// At exit the list and the settings are saved before the plug-ins are
+// unloaded: a plug-in's unloading code that crashes or hangs cannot take
+// the user's edits with it.
+TEST_F(FaultingApp, TheListIsOnDiskBeforeAnyPluginIsUnloaded) {
+    const std::string list = dir.File("List.tvl");
+    SetEnvironmentVariableW(L"TAVRIN_SPI_DETACH_COPY", ToWide(list).c_str());
+    context->list().Append(std::make_unique<CWallPaperData>("new", good, kStyleCentre));
+    DestroyWindow(preview.hwnd());
+    applier.reset();
+    context.reset();
+    SetEnvironmentVariableW(L"TAVRIN_SPI_DETACH_COPY", nullptr);
+    WallPaperList atDetach;
+    atDetach.SetPath(list + ".at-detach");
+    ASSERT_TRUE(atDetach.Load()) << "the good plug-in was freed and saw a list file";
+    atDetach.SetPath("");
+    ASSERT_EQ(1u, atDetach.size());
+    EXPECT_EQ("new", atDetach.entries()[0]->m_strName);
+}

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 
 #include "PluginTestSupport.h"
 #include "framework/Handles.h"
+#include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
 #include "plugin/CSPIControl.h"
 #include "plugin/SusieErrors.h"
@@ -265,4 +267,22 @@ TEST(PluginFault, EveryPluginThatFaultsInOneOperationGetsItsOwnBox) {
     ASSERT_EQ(2u, messages.shown.size());
     EXPECT_NE(std::string::npos, messages.shown[0].text.find("[fault_issupported.spi]"));
     EXPECT_NE(std::string::npos, messages.shown[1].text.find("[fault_picture.spi]"));
+}
+
+// A plug-in that faulted is never freed: its detach code would run in the
+// state the fault left.  The plug-ins that did not fault are freed as usual.
+TEST(PluginFault, AFaultedPluginStaysMappedWhenTheHostGoes) {
+    ScopedMessageRecorder messages;
+    auto host = std::make_unique<ScannedHost>(std::initializer_list<const char*>{"fault_load", "fault_picture", "pnm"});
+    const std::wstring loadFault = ToWide(host->dirs[0]->path() + "fault_load.spi");
+    const std::wstring pictureFault = ToWide(host->dirs[1]->path() + "fault_picture.spi");
+    const std::wstring good = ToWide(host->dirs[2]->path() + "pnm.spi");
+    UniqueBitmap bitmap((*host)->LoadPicture(host->Picture("p.ppm", MakePpm(4, 4))));
+    ASSERT_TRUE((*host)->HasFaulted(0));
+    ASSERT_NE(nullptr, GetModuleHandleW(good.c_str()));
+
+    host->control.reset();
+    EXPECT_NE(nullptr, GetModuleHandleW(loadFault.c_str())) << "faulted while loading";
+    EXPECT_NE(nullptr, GetModuleHandleW(pictureFault.c_str())) << "faulted in GetPicture";
+    EXPECT_EQ(nullptr, GetModuleHandleW(good.c_str()));
 }

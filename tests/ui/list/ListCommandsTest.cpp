@@ -144,3 +144,45 @@ TEST_F(ListCommands, AddCancelledAddsNothingButSynchronises) {
     EXPECT_EQ(before, ReadBytes(dir.File("List.tvl")));
     EXPECT_EQ(nullptr, tray->context()->cache().Find(dir.File("stray.bmp")));
 }
+
+// The edits reach the list file before the synchronisation decodes: with
+// preloading on that decoding takes long, runs plug-in code and shows a box
+// per failure, and a crash or a kill meanwhile must not lose them.
+TEST_F(ListCommands, TheListIsSavedBeforeThePreloadDecodes) {
+    DestroyWindow(tray->hwnd());
+    TempDir noPlugins;
+    profile.WriteString("Settings", "SelectedWallPaper", "");
+    profile.WriteInt("Settings", "PreloadPreviewPics", 1);
+    profile.WriteInt("Settings", "EnableSPI", 1);  // and no plug-in: every decode fails with a box
+    profile.WriteString("Settings", "SPIPath", noPlugins.path());
+    tray = std::make_unique<TrayWindow>(profile);
+    ASSERT_TRUE(tray->Create());
+    // What the list file holds when a box comes after OK.
+    std::vector<Names> onDiskAtBox;
+    auto recordFromNowOn = [&] {
+        messages.whileShown = [&](const std::string&) { onDiskAtBox.push_back(DiskNames()); };
+    };
+
+    script.Then(Opened("壁紙リスト"))
+        .Do([&] {
+            rows.SelectItem(0);
+            Click(shown, IDC_LIST_MOVE_DOWN);
+        })
+        .Do([&] {
+            recordFromNowOn();
+            Click(shown, IDOK);
+        });
+    Command(ID_LIST_SHOW);
+    ASSERT_EQ(2u, onDiskAtBox.size()) << "one failed decode per listed picture";
+    EXPECT_EQ(Names({"B", "A"}), onDiskAtBox[0]);
+
+    onDiskAtBox.clear();
+    script.Then(Opened("新規追加")).Do([&] {
+        SetWindowTextCp932(GetDlgItem(shown, IDC_ENTRY_PATH), b);
+        SetWindowTextCp932(GetDlgItem(shown, IDC_ENTRY_NAME), "C");
+        Click(shown, IDOK);
+    });
+    Command(ID_ENTRY_ADD);
+    ASSERT_FALSE(onDiskAtBox.empty());
+    EXPECT_EQ(Names({"C", "B", "A"}), onDiskAtBox[0]);
+}

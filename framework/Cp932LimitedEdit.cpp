@@ -96,9 +96,11 @@ void Cp932LimitedEdit::Paste() {
     size_t used = BytesOutsideSelection();
     size_t room = used < m_maxBytes ? m_maxBytes - used : 0;
     std::wstring head = FittingHead(text, room);
-    // Characters that cannot be stored are not taken in.
-    if (!FitsCp932(head)) {
-        MessageBeep(MB_OK);
+    // Characters that cannot be stored are not taken in; and a paste that
+    // brings nothing (no room left, a value over the limit) leaves the
+    // selection as it was rather than deleting it.
+    if (head.empty() || !FitsCp932(head)) {
+        if (!text.empty()) MessageBeep(MB_OK);
         return;
     }
     if (head.size() < text.size() && text.find_first_of(L"\r\n") != head.size()) MessageBeep(MB_OK);
@@ -138,8 +140,8 @@ LRESULT Cp932LimitedEdit::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         SendMessageW(m_hwnd, EM_GETSEL, (WPARAM)&start, (LPARAM)&end);
         LRESULT result = DefSubclassProc(m_hwnd, message, wParam, lParam);
         std::wstring after = WindowTextW(m_hwnd);
-        if (after != before && (ByteLength(after) > m_maxBytes || !FitsCp932(after)) &&
-            ByteLength(after) >= ByteLength(before)) {
+        // Over the limit nothing is put in, as with typing.
+        if (after != before && (ByteLength(after) > m_maxBytes || !FitsCp932(after))) {
             SetWindowTextW(m_hwnd, before.c_str());
             SendMessageW(m_hwnd, EM_SETSEL, start, end);
             MessageBeep(MB_OK);

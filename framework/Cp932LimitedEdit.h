@@ -5,7 +5,9 @@
 // characters (256 bytes) through; this one stops typing and pasting at the
 // byte limit.  Characters without a code page 932 form are refused too, as
 // they could not be stored.  Text set by the program (WM_SETTEXT) is not
-// limited: the dialog checks it when it is accepted.
+// limited and never cut: while it is longer than the limit, deleting still
+// works, and typing, pasting or an input method insert only when what
+// results fits within the limit.
 #include <windows.h>
 
 #include <string>

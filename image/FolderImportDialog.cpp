@@ -34,6 +34,11 @@ bool EndsWithSeparator(const std::string& folder) {
     return last;
 }
 
+// The one rule both modes offer files by.
+bool AcceptsFileName(const std::string& name, const std::string& patterns) {
+    return patterns == "*.*" || MatchesExtensionFilter(name, patterns, " ");
+}
+
 bool IsFolder(const std::string& path) {
     DWORD attributes = GetFileAttributesW(ToWide(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -59,20 +64,25 @@ std::vector<std::string> FolderImportDialog::FindInFolder(const std::string& fol
     std::vector<std::string> found;
     if (folder.empty()) return found;
     std::string prefix = EndsWithSeparator(folder) ? folder : folder + "\\";
-    for (const std::string& pattern : SplitCp932(patterns, ' ')) {
-        WIN32_FIND_DATAW data;
-        UniqueFind find(FindFirstFileW(ToWide(prefix + pattern).c_str(), &data));
-        if (!find) continue;
-        do {
-            // Folders are no pictures, even when their names match.
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-            // A name code page 932 cannot hold is kept in its short form; a
-            // file that has none cannot be named in the list and is left out.
-            std::string path = PathToCp932(ToWide(prefix) + data.cFileName);
-            if (!path.empty() && GetFileAttributesW(ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES)
-                found.push_back(path);
-        } while (FindNextFileW(find.get(), &data));
-    }
+    // One listing of the folder, each file judged by its long name with the
+    // rule dropped files go through.  A search per pattern would also match
+    // the short (8.3) names, so "*.jpe" finds "x.jpeg" (X~1.JPE) and the
+    // file comes twice.
+    WIN32_FIND_DATAW data;
+    UniqueFind find(FindFirstFileW(ToWide(prefix + "*").c_str(), &data));
+    if (!find) return found;
+    do {
+        // Folders are no pictures, even when their names match.
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        // Characters without a code page 932 form become '?', which no
+        // extension pattern needs.
+        if (!AcceptsFileName(ToCp932(data.cFileName), patterns)) continue;
+        // A name code page 932 cannot hold is kept in its short form; a
+        // file that has none cannot be named in the list and is left out.
+        std::string path = PathToCp932(ToWide(prefix) + data.cFileName);
+        if (!path.empty() && GetFileAttributesW(ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES)
+            found.push_back(path);
+    } while (FindNextFileW(find.get(), &data));
     return found;
 }
 
@@ -81,7 +91,7 @@ std::vector<std::string> FolderImportDialog::FilterFiles(const std::vector<std::
     std::vector<std::string> accepted;
     for (const std::string& path : files) {
         if (path.empty() || IsFolder(path)) continue;
-        if (patterns == "*.*" || MatchesExtensionFilter(FileNameOf(path), patterns, " ")) accepted.push_back(path);
+        if (AcceptsFileName(FileNameOf(path), patterns)) accepted.push_back(path);
     }
     return accepted;
 }

@@ -24,8 +24,9 @@ public:
     void SetFiles(const std::vector<std::string>& files);    // full paths, code page 932
     std::vector<std::unique_ptr<CWallPaperData>> TakeEntries();  // after OK, in the file list's order
 
-    // The full paths a folder search offers for `patterns` (blank-separated
-    // wildcards, "*.*" for every file), in the order the search yields them.
+    // The full paths of the files in `folder` whose long names `patterns`
+    // accept (blank-separated wildcards, "*.*" for every file), each once,
+    // in the order the folder listing yields them.
     static std::vector<std::string> FindInFolder(const std::string& folder, const std::string& patterns);
     // Those of `files` that `patterns` accept.
     static std::vector<std::string> FilterFiles(const std::vector<std::string>& files, const std::string& patterns);

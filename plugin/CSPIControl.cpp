@@ -6,6 +6,7 @@
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
 #include "plugin/ArchiveMemberPath.h"
+#include "plugin/BitmapFile.h"
 #include "plugin/SusieBlocks.h"
 #include "plugin/SusieErrors.h"
 #include "util/ExtensionFilter.h"
@@ -141,11 +142,7 @@ void CSPIControl::ReportLoadError(int code) {
 }
 
 HBITMAP CSPIControl::LoadPicture(const std::string& path) {
-    if (!PluginsOn()) {
-        if (path.empty()) return nullptr;
-        return static_cast<HBITMAP>(
-            LoadImageW(GetModuleHandleW(nullptr), ToWide(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
-    }
+    if (!PluginsOn()) return LoadBitmapFile(path);
     FaultReportScope reports(this);
     const int faultsBefore = FaultsSoFar();
     // A plug-in that faulted has told the user already: one failure, one box.

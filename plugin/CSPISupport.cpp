@@ -15,10 +15,14 @@
 
 namespace {
 constexpr DWORD kHeadBytes = 2048;
+constexpr DWORD kShareEverything = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-// The first 2048 bytes of a file in a zeroed 2049-byte buffer.
+// The first 2048 bytes of a file in a zeroed 2049-byte buffer.  Read
+// sharing everything: a viewer, an editor, a sync client or a virus scanner
+// may hold the picture or archive open, even for writing, and the host only
+// reads it.
 bool ReadHead(const std::string& path, std::vector<char>* head) {
-    UniqueFile file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    UniqueFile file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, kShareEverything, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     head->assign(kHeadBytes + 1, '\0');
@@ -321,21 +325,22 @@ int CSPISupport::DecodeWithImagePlugins(const std::string& name, const char* hea
                                         const std::function<int(CSPIPlugin&, HLOCAL*, HLOCAL*)>& getPicture,
                                         const std::function<void(CSPIPlugin&, PictureInfo*)>& getInfo,
                                         HLOCAL* info, HLOCAL* bits, PictureInfo* pictureInfo) {
-    bool broken = false;
+    // "Unknown format" only when no plug-in took the picture; otherwise what
+    // the first one that took it and failed said (its "broken data", say),
+    // which is what tells the user why.
+    int firstFailure = SusieResult::kSuccess;
     for (int i = 0; i < GetPluginCount(); ++i) {
         if (!IsUsable(i, kSpiImage)) continue;
         CSPIPlugin& plugin = m_plugins[i];
         std::vector<char> nameBuffer = PluginNameBuffer(name);
         if (plugin.IsSupported(nameBuffer.data(), HeadArgument(head)) != 1) continue;
         HLOCAL gotInfo = nullptr, gotBits = nullptr;
-        if (getPicture(plugin, &gotInfo, &gotBits) != 0) {
+        int code = getPicture(plugin, &gotInfo, &gotBits);
+        if (code == SusieResult::kSuccess && !DecodedBlocksFit(gotInfo, gotBits)) code = SusieResult::kBrokenData;
+        if (code != SusieResult::kSuccess) {
             // What a faulted plug-in left in the handles is not trusted to be a block.
             if (!plugin.faulted()) FreeReturnedBlocks(&gotInfo, &gotBits);
-            continue;
-        }
-        if (!DecodedBlocksFit(gotInfo, gotBits)) {
-            FreeReturnedBlocks(&gotInfo, &gotBits);
-            broken = true;
+            if (firstFailure == SusieResult::kSuccess) firstFailure = code;
             continue;
         }
         *info = gotInfo;
@@ -346,7 +351,7 @@ int CSPISupport::DecodeWithImagePlugins(const std::string& name, const char* hea
         }
         return SusieResult::kSuccess;
     }
-    return broken ? SusieResult::kBrokenData : SusieResult::kUnknownFormat;
+    return firstFailure != SusieResult::kSuccess ? firstFailure : SusieResult::kUnknownFormat;
 }
 
 int CSPISupport::ExtractFile(const std::string& archivePath, const std::string& memberPath, HLOCAL* member) {

@@ -61,7 +61,10 @@ public:
 
     // Decodes a picture file with the first enabled image plug-in that takes
     // it.  On 0 the caller owns *info and *bits, both checked against their
-    // sizes.  `pictureInfo` may be null.
+    // sizes.  `pictureInfo` may be null.  When plug-ins take the picture but
+    // none decodes it, the code is the first one's failure (3 for blocks
+    // that do not fit); 2 only when no plug-in takes it.  The file is
+    // opened sharing reading, writing and deleting, as for archives.
     int DecodeFile(const std::string& path, HLOCAL* info, HLOCAL* bits, PictureInfo* pictureInfo = nullptr);
     // The same from a memory block holding a whole picture file (which stays
     // the caller's); `name` is only shown to IsSupported.

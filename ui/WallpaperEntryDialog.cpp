@@ -7,19 +7,12 @@
 
 namespace {
 const char* const kEditCaption = "修正/削除";
-const char* const kTooLongMessage = "%1 文字以内で入力してください。";
 const char* const kNameMissingMessage = "表示名を入力してください";
 const char* const kDeleteQuestion = "本当に削除してよろしいですか？";
 
 // The combo box's rows, in the order they are added; the sorted control
 // places them, so rows are always found again by their style value.
 const DisplayStyle kStyleRows[] = {kStyleStretch, kStyleTile, kStyleCentre};
-
-std::string TooLongText() {
-    std::string text = kTooLongMessage;
-    text.replace(text.find("%1"), 2, std::to_string(WallpaperEntryDialog::kMaxBytes));
-    return text;
-}
 }  // namespace
 
 const CommandEntry<WallpaperEntryDialog> WallpaperEntryDialog::kCommands[] = {
@@ -57,20 +50,12 @@ void WallpaperEntryDialog::DoDataExchange(DataExchange& dx) {
     dx.Text(IDC_ENTRY_NAME, m_displayName);
 }
 
-bool WallpaperEntryDialog::CheckLength(int id, const std::string& text) {
-    if (text.size() <= kMaxBytes) return true;
-    ShowAppMessage(TooLongText(), MB_OK | MB_ICONEXCLAMATION, hwnd());
-    HWND edit = Item(id);
-    SetFocus(edit);
-    SendMessageW(edit, EM_SETSEL, 0, -1);
-    return false;
-}
-
 void WallpaperEntryDialog::OnOK() {
-    // Read the boxes first: nothing is kept unless every check passes.
+    // Read the boxes first: nothing is kept unless every check passes.  No
+    // length check: the boxes only ever hold what the list can hold (typing
+    // stops at the limit, a longer stored or chosen value is kept whole).
     std::string path = GetWindowTextCp932(Item(IDC_ENTRY_PATH));
     std::string name = GetWindowTextCp932(Item(IDC_ENTRY_NAME));
-    if (!CheckLength(IDC_ENTRY_PATH, path) || !CheckLength(IDC_ENTRY_NAME, name)) return;
     if (name.empty()) {
         ShowAppMessage(kNameMissingMessage, MB_OK | MB_ICONSTOP, hwnd());
         SetFocus(Item(IDC_ENTRY_NAME));

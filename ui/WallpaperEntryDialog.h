@@ -16,7 +16,11 @@ class AppContext;
 class WallpaperEntryDialog : public Dialog {
 public:
     static constexpr INT_PTR kDeleteResult = 1020;
-    // Both text fields hold at most this many code page 932 bytes.
+    // Typing and pasting into either text field stop at this many code page
+    // 932 bytes.  A longer value (a stored path from folder import, dropped
+    // files or "...") opens whole and is accepted as it is: over the limit
+    // the user may delete, and may insert only what brings the value within
+    // the limit again.
     static constexpr size_t kMaxBytes = 128;
 
     explicit WallpaperEntryDialog(AppContext& context);
@@ -39,8 +43,6 @@ protected:
 private:
     void OnBrowse();
     void OnDelete();
-    // Refuses an over-long field with its message and focuses it.
-    bool CheckLength(int id, const std::string& text);
 
     static const CommandEntry<WallpaperEntryDialog> kCommands[];
 

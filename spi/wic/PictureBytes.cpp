@@ -27,9 +27,11 @@ int PictureBytes::Open(LPCSTR buffer, long length, unsigned flag) {
     if (source != kSusieFromFile) return kSusieUnknownFormat;
     if (length < 0) return kSusieReadError;
 
-    // The name is in the system's ANSI code page, as every Susie host passes it.
-    FileHandle file{CreateFileA(buffer, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
+    // The name is in the system's ANSI code page, as every Susie host passes
+    // it.  Reading shares everything: a viewer, an editor or a sync client
+    // may hold the picture open, even for writing.
+    FileHandle file{CreateFileA(buffer, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
     if (file.h == INVALID_HANDLE_VALUE) return kSusieReadError;
     LARGE_INTEGER total;
     if (!GetFileSizeEx(file.h, &total)) return kSusieReadError;

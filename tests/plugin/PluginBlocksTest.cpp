@@ -26,7 +26,7 @@ TEST(PluginBlocks, BlocksHandedBackWithAFailedDecodeAreFreed) {
     ScannedHost host({"blocks"});
     std::string picture = host.Picture("p.ppm", MakePpm(4, 4));
     HLOCAL info = nullptr, bits = nullptr;
-    ASSERT_EQ(SusieResult::kUnknownFormat, host->DecodeFile(picture, &info, &bits));
+    ASSERT_EQ(SusieResult::kBrokenData, host->DecodeFile(picture, &info, &bits));
     EXPECT_EQ("IsSupported:buffer;GetPicture:0:0;GetPicture:80:0;", PluginCallLog(*host, 0));
     EXPECT_EQ(nullptr, info);
     const size_t before = BusyHeapBlocks();
@@ -44,7 +44,7 @@ TEST(PluginBlocks, BlocksHandedBackWithAFailedDecodeFromMemoryAreFreed) {
         memcpy(lock.data(), bytes.data(), bytes.size());
     }
     HLOCAL info = nullptr, bits = nullptr;
-    ASSERT_EQ(SusieResult::kUnknownFormat, host->DecodeMemory("p.ppm", data.get(), &info, &bits));
+    ASSERT_EQ(SusieResult::kBrokenData, host->DecodeMemory("p.ppm", data.get(), &info, &bits));
     const size_t before = BusyHeapBlocks();
     for (int i = 0; i < 200; ++i) host->DecodeMemory("p.ppm", data.get(), &info, &bits);
     EXPECT_LT(BusyHeapBlocks(), before + 20);

@@ -59,6 +59,13 @@ TEST(PluginDecode, BitmapsWithPluginsOff) {
     // Plug-ins are not used then, and a failure shows nothing.
     EXPECT_EQ(nullptr, host->LoadPicture(host.Picture("c.ppm", MakePpm(4, 4))));
     EXPECT_EQ(nullptr, host->LoadPicture(host.pictures.File("missing.bmp")));
+    // Cut short, or with a header that runs past the file: no picture, no crash.
+    std::string whole = MakeBmp(6, 3);
+    EXPECT_EQ(nullptr, host->LoadPicture(host.Picture("cut.bmp", whole.substr(0, whole.size() - 4))));
+    std::string spoilt = whole;
+    spoilt[14] = '\xF0';  // the bitmap header's size
+    EXPECT_EQ(nullptr, host->LoadPicture(host.Picture("spoilt.bmp", spoilt)));
+    EXPECT_EQ(nullptr, host->LoadPicture(host.Picture("empty.bmp", "")));
     EXPECT_TRUE(messages.shown.empty());
 }
 
@@ -113,10 +120,80 @@ TEST(PluginDecode, WhenTheFirstAcceptsAndFailsTheSecondWins) {
     // The failing one was tried twice: flag 0, then 0x80.
     EXPECT_EQ("IsSupported:buffer;GetPicture:0:0;GetPicture:80:0;", PluginCallLog(*host, 0));
 
-    // Alone, its own code is not passed on.
+}
+
+TEST(PluginDecode, APluginThatTakesTheFileAndFailsGivesItsOwnCode) {
+    // Alone: its "broken data" is what the user is told, not "unknown format".
     Host alone({"fails"});
+    ScopedMessageRecorder messages;
+    std::string pic = alone.Picture("c.ppm", MakePpm(5, 5));
     HLOCAL info = nullptr, bits = nullptr;
-    EXPECT_EQ(2, alone->DecodeFile(alone.Picture("c.ppm", MakePpm(5, 5)), &info, &bits));
+    EXPECT_EQ(3, alone->DecodeFile(pic, &info, &bits));
+    EXPECT_EQ(nullptr, info);
+    EXPECT_EQ(nullptr, alone->LoadPicture(pic));
+    ASSERT_EQ(1u, messages.shown.size());
+    EXPECT_EQ("CSPIControl::LoadPicture occured error! (3) データが壊れている", messages.shown[0].text);
+
+    // Several take it and all fail: the first one's code is shown.
+    Host both({"fails", "notimpl"});
+    EXPECT_EQ(3, both->DecodeFile(both.Picture("c.ppm", MakePpm(5, 5)), &info, &bits));
+    EXPECT_EQ("IsSupported:buffer;GetPicture:0:0;GetPicture:80:0;", PluginCallLog(*both, 1))
+        << "the second was asked too";
+    Host reversed({"notimpl", "fails"});
+    EXPECT_EQ(-1, reversed->DecodeFile(reversed.Picture("c.ppm", MakePpm(5, 5)), &info, &bits));
+    messages.shown.clear();
+    EXPECT_EQ(nullptr, reversed->LoadPicture(reversed.pictures.File("c.ppm")));
+    ASSERT_EQ(1u, messages.shown.size());
+    EXPECT_EQ(LoadError(-1), messages.shown[0].text);
+
+    // One that does not take the file leaves the code to the one that does;
+    // with none taking it the code stays "unknown format".
+    Host skipped({"two", "fails"});
+    EXPECT_EQ(3, skipped->DecodeFile(skipped.Picture("c.ppm", MakePpm(5, 5)), &info, &bits));
+    EXPECT_EQ(2, skipped->DecodeFile(skipped.Picture("w.bmp", MakeBmp(4, 4)), &info, &bits));
+
+    // From memory (an archive member) the same rule holds.
+    std::string bytes = MakePpm(3, 2);
+    UniqueLocal block(LocalAlloc(LMEM_MOVEABLE, bytes.size()));
+    {
+        LocalLockGuard lock(block.get());
+        std::memcpy(lock.data(), bytes.data(), bytes.size());
+    }
+    EXPECT_EQ(3, alone->DecodeMemory("m.ppm", block.get(), &info, &bits));
+    EXPECT_EQ(-1, reversed->DecodeMemory("m.ppm", block.get(), &info, &bits));
+}
+
+// A viewer, an editor or a sync client may hold the picture open, even for
+// writing, while the wallpaper changes.
+TEST(PluginDecode, PicturesAndArchivesHeldOpenByAnotherProgramStillLoad) {
+    auto holdOpen = [](const std::string& path) {
+        return UniqueFile(CreateFileW(ToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    };
+    Host host({"pnm", "tar"});
+    ScopedMessageRecorder messages;
+    std::string pic = host.Picture("c.ppm", MakePpm(6, 4));
+    std::string tar = host.Picture("set.tar", MakeTar({{"in/a.ppm", MakePpm(5, 3), 0}}));
+    UniqueFile picHolder = holdOpen(pic), tarHolder = holdOpen(tar);
+    ASSERT_TRUE(picHolder);
+    ASSERT_TRUE(tarHolder);
+
+    UniqueBitmap plain(host->LoadPicture(pic));
+    EXPECT_TRUE(HoldsTestPattern(plain.get(), 6, 4));
+    UniqueBitmap member(host->LoadPicture(tar + "|in/a.ppm"));
+    EXPECT_TRUE(HoldsTestPattern(member.get(), 5, 3));
+    ArcFileList list;
+    EXPECT_EQ(0, host->GetArcFileList(tar, &list));
+    EXPECT_EQ(1u, list.size());
+    EXPECT_TRUE(messages.shown.empty()) << messages.shown[0].text;
+
+    // With plug-ins off, a Windows bitmap held open the same way.
+    host.s.settings.enableSPI = false;
+    std::string bmp = host.Picture("w.bmp", MakeBmp(7, 2));
+    UniqueFile bmpHolder = holdOpen(bmp);
+    ASSERT_TRUE(bmpHolder);
+    UniqueBitmap native(host->LoadPicture(bmp));
+    EXPECT_TRUE(HoldsTestPattern(native.get(), 7, 2));
 }
 
 TEST(PluginDecode, FileFormIsRetriedWithFlag80) {
@@ -148,7 +225,7 @@ TEST(PluginDecode, ProgressCallbackIsHandedOnAndCanAbort) {
 
     EXPECT_EQ(&CountingProgress, host->SetProgressCallback(&AbortingProgress));
     ResetPluginLog(*host, 0);
-    EXPECT_EQ(2, host->DecodeFile(pic, &info, &bits));
+    EXPECT_EQ(1, host->DecodeFile(pic, &info, &bits)) << "the plug-in's own answer to the abort";
     // An abort (1) is not retried with 0x80.
     EXPECT_EQ("IsSupported:buffer;GetPicture:0:0;", PluginCallLog(*host, 0));
     EXPECT_EQ(&AbortingProgress, host->SetProgressCallback(nullptr));

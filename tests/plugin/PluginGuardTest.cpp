@@ -258,7 +258,7 @@ TEST(PluginGuard, TheProgressCallbackRunsAsOurCodeAndItsExceptionsStopOnlyTheDec
     g_progressSeen = 0;
     HLOCAL info = nullptr, bits = nullptr;
     // The exception never crosses the plug-in: it sees an abort request.
-    EXPECT_EQ(SusieResult::kUnknownFormat, host->DecodeFile(picture, &info, &bits));
+    EXPECT_EQ(SusieResult::kAborted, host->DecodeFile(picture, &info, &bits));
     EXPECT_GE(g_progressSeen, 1);
     EXPECT_FALSE(host->HasFaulted(0));
     EXPECT_TRUE(messages.shown.empty());

@@ -232,3 +232,36 @@ TEST_F(FolderImportFixture, AFolderOfThousandsFillsAndForeignNamesTakeTheirShort
     }
     EXPECT_EQ(1, foreignRows);
 }
+
+// The system's wildcard search also matches the short (8.3) names: "*.jpe"
+// finds "a.jpeg" (A~1.JPE) and "*.tif" finds "b.tiff".  Each file is
+// offered once, judged by its long name.
+TEST(FolderImportPlugins, LongExtensionsAreOfferedOnceByTheirLongName) {
+    PickContext pick(true, {"photo"});
+    TempDir pics;
+    WriteBytes(pics.File("c.jpg"), MakePpm(4, 4));
+    WriteBytes(pics.File("a.jpeg"), MakePpm(4, 4));
+    WriteBytes(pics.File("b.tiff"), MakePpm(4, 4));
+    WriteBytes(pics.File("d.jpegx"), MakePpm(4, 4));  // its short name ends in .JPE, its long name in no pattern
+    const std::string patterns = pick.context->cache().pluginHost().GetImagePatterns();
+    ASSERT_NE(std::string::npos, patterns.find("*.jpe ")) << patterns;
+    ASSERT_NE(std::string::npos, patterns.find("*.tif ")) << patterns;
+    auto found = FolderImportDialog::FindInFolder(pics.path(), patterns);
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ((std::vector<std::string>{pics.File("a.jpeg"), pics.File("b.tiff"), pics.File("c.jpg")}), found);
+
+    FolderImportDialog dialog(*pick.context);
+    dialog.SetFolder(pics.path());
+    std::vector<std::string> rows;
+    WhenShown([&dialog] { return dialog.hwnd(); }, [&](HWND d) {
+        for (int i = 0; i < dialog.fileList().GetCount(); ++i) rows.push_back(dialog.fileList().GetText(i));
+        ClickButton(d, IDOK);
+    });
+    ASSERT_EQ(IDOK, dialog.DoModal(nullptr));
+    EXPECT_EQ((std::vector<std::string>{"a.jpeg", "b.tiff", "c.jpg"}), rows);
+    auto entries = dialog.TakeEntries();
+    std::vector<std::string> paths;
+    for (const auto& e : entries) paths.push_back(e->m_strPath);
+    std::sort(paths.begin(), paths.end());
+    EXPECT_EQ(found, paths) << "one entry per file";
+}

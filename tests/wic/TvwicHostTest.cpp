@@ -64,6 +64,28 @@ TEST(TvwicInHost, TheHostListsItsFormatsAndDecodesJpegPngAndBmp) {
     EXPECT_NE(std::string::npos, messages.shown[0].text.find("(2)")) << messages.shown[0].text;
 }
 
+// An editor or a sync client may hold the picture open for writing.
+TEST(TvwicInHost, APictureHeldOpenForWritingStillDecodes) {
+    TempDir dir;
+    MemoryProfile profile;
+    AppSettings settings(profile);
+    settings.enableSPI = true;
+    settings.spiPath = InstallTvwic(dir);
+    ScopedMessageRecorder messages;
+    CSPIControl host(&settings);
+    std::string path = dir.File("held.png");
+    WriteBytes(path, EncodePicture(Container::Png, MakeImage(12, 9, Blocks16)));
+    HANDLE holder = CreateFileW(W(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    HBITMAP bitmap = host.LoadPicture(path);
+    CloseHandle(holder);
+    ASSERT_NE(nullptr, bitmap) << (messages.shown.empty() ? "" : messages.shown[0].text);
+    EXPECT_EQ(12, BitmapSize(bitmap).cx);
+    DeleteObject(bitmap);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
 namespace {
 void WriteList(const std::string& file, const std::vector<std::pair<std::string, std::string>>& rows) {
     WallPaperEntries entries;

@@ -80,3 +80,26 @@ TEST_F(LimitedEdit, TextSetByTheProgramIsNotCut) {
     SetWindowTextW(edit, longText.c_str());
     EXPECT_EQ(200u, Text().size());
 }
+
+// A longer value set by the program stays editable: deleting always works,
+// inserting only when the result fits, and a paste that cannot insert
+// anything leaves the selection where it was instead of deleting it.
+TEST_F(LimitedEdit, OverTheLimitDeletingWorksAndNothingIsInserted) {
+    SetWindowTextW(edit, std::wstring(200, L'z').c_str());
+    SendMessageW(edit, EM_SETSEL, 0, 2);
+    SetClipboard(L"y");
+    SendMessageW(edit, WM_PASTE, 0, 0);
+    EXPECT_EQ(std::string(200, 'z'), Text()) << "the paste took nothing and deleted nothing";
+    TypeText(edit, "a");
+    EXPECT_EQ(std::string(200, 'z'), Text());
+    SendMessageW(edit, WM_CHAR, VK_BACK, 1);
+    EXPECT_EQ(std::string(198, 'z'), Text());
+    SendMessageW(edit, EM_SETSEL, 0, 100);
+    SendMessageW(edit, WM_CLEAR, 0, 0);
+    EXPECT_EQ(std::string(98, 'z'), Text());
+    // Within the limit again, typing and pasting take what fits.
+    SendMessageW(edit, EM_SETSEL, 98, 98);
+    SetClipboard(std::wstring(40, L'y'));
+    SendMessageW(edit, WM_PASTE, 0, 0);
+    EXPECT_EQ(std::string(98, 'z') + std::string(30, 'y'), Text());
+}

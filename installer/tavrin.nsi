@@ -38,7 +38,7 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "MIT License"
 !define MUI_ICON "${SRCDIR}\res\tavrin.ico"
 !define MUI_UNICON "${SRCDIR}\res\tavrin.ico"
 !define MUI_ABORTWARNING
-!define MUI_WELCOMEPAGE_TEXT "Tavrin ${VERSION} を、このユーザーのためにインストールします。管理者の権限は要りません。$\r$\n$\r$\nTavrin が起動しているときは、セットアップが Tavrin を終了させます(壁紙のリストと設定は保存され、インストール後もそのまま使えます)。$\r$\n$\r$\n「次へ」をクリックして続けてください。"
+!define MUI_WELCOMEPAGE_TEXT "Tavrin ${VERSION} を、このユーザーのためにインストールします。管理者の権限は要りません。$\r$\n$\r$\nTavrin が起動しているときは、セットアップが Tavrin を終了させます(壁紙のリストと設定は保存され、インストール後もそのまま使えます)。Tavrin のダイアログが開いていると Tavrin は終了できないので、先に閉じておいてください。$\r$\n$\r$\n「次へ」をクリックして続けてください。"
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_FINISHPAGE_RUN "$INSTDIR\tavrin.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Tavrin を起動する"
@@ -189,12 +189,36 @@ FunctionEnd
 !insertmacro SHARED_FUNCTIONS "un."
 !undef UN_WHAT
 
+; Sets $R0 to 1 when the plugins folder holds nothing but Susie plug-ins:
+; an uninstall leaves the user's own there.
+Function PluginsFolderIsTavrins
+  StrCpy $R0 1
+  ClearErrors
+  FindFirst $R5 $R6 "$INSTDIR\plugins\*"
+  ${Do}
+    ${If} ${Errors}
+    ${OrIf} $R6 == ""
+      ${Break}
+    ${EndIf}
+    StrCpy $R7 $R6 4 -4
+    ${If} $R6 != "."
+    ${AndIf} $R6 != ".."
+    ${AndIf} $R7 != ".spi"
+      StrCpy $R0 0
+      ${Break}
+    ${EndIf}
+    FindNext $R5 $R6
+  ${Loop}
+  FindClose $R5
+FunctionEnd
+
 ; Sets $R0 to 1 when $INSTDIR may take Tavrin without asking: it does not
 ; exist or is empty, an earlier install is recorded there, a Tavrin
 ; (installed or unpacked from the zip) is in it, or it holds nothing but
-; what Tavrin leaves after an uninstall (its list, backups, TVTemp.bmp).
-; Anything else belongs to someone else and would be overwritten by our
-; Readme.txt, LICENSE.txt, Tavrin.chm or uninstall.exe, and later removed.
+; what Tavrin leaves after an uninstall (its list, backups, TVTemp.bmp, a
+; plugins folder of Susie plug-ins).  Anything else belongs to someone else
+; and would be overwritten by our Readme.txt, LICENSE.txt, Tavrin.chm or
+; uninstall.exe, and later removed.
 Function InstallFolderIsTavrins
   StrCpy $R0 1
   ReadRegStr $R3 HKCU "${UNINST_KEY}" "InstallLocation"
@@ -209,13 +233,16 @@ Function InstallFolderIsTavrins
     ${OrIf} $R4 == ""
       ${Break}
     ${EndIf}
-    ${If} $R4 != "."
+    ${If} $R4 == "plugins"
+    ${AndIf} ${FileExists} "$INSTDIR\plugins\*.*"
+      Call PluginsFolderIsTavrins
+    ${ElseIf} $R4 != "."
     ${AndIf} $R4 != ".."
       Push $R4
       Call IsTavrinDataName
-      ${If} $R0 = 0
-        ${Break}
-      ${EndIf}
+    ${EndIf}
+    ${If} $R0 = 0
+      ${Break}
     ${EndIf}
     FindNext $R3 $R4
   ${Loop}

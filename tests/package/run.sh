@@ -155,12 +155,14 @@ check "kept: its backup" test "$(cat "$inst/List.tvl.bak" 2>/dev/null)" = "old l
 check "kept: the settings" test "$(reg_value "$settings" ChangingEffect)" = "REG_DWORD 0x1"
 
 echo "-- setup and uninstall while Tavrin shows a dialog"
-check "tavrin-setup.exe /S into the folder the list was kept in" wine "$setup" /S
+# An uninstall keeps the user's own plug-ins: the folder is still Tavrin's.
+mkdir -p "$inst/plugins" && printf 'MZ' > "$inst/plugins/mine.spi"
+check "tavrin-setup.exe /S into the folder the list and a plug-in were kept in" wine "$setup" /S
 export TAVRIN_PKG_SETUP=$(winepath -w "$setup")
 check "both give up (exit code 3) and change nothing; once the dialog is closed both succeed" \
   run_shipped "$inst/tavrin.exe" 'UpgradeOverADialog.*'
 # The uninstaller that ran in place (_?=) cannot remove itself.
-rm -f "$inst/uninstall.exe"
+rm -f "$inst/uninstall.exe" "$inst/plugins/mine.spi"
 
 echo "-- uninstall with the list and the settings (the box ticked: /REMOVEDATA)"
 check "tavrin-setup.exe /S once more" wine "$setup" /S
@@ -198,6 +200,8 @@ rm -rf "$portable" && mkdir -p "$portable" && unzip -q "$zipfile" -d "$portable"
 check "the unpacked tavrin.exe runs and keeps its list in its own folder" \
   run_shipped "$portable/tavrin.exe" 'Shipped.StartsShowsItsIcon*:Shipped.ASecondStart*'
 check "List.tvl made in the portable folder" test -s "$portable/List.tvl"
+check "tavrin-setup.exe /S /D=the unpacked folder installs over that Tavrin" \
+  bash -c 'wine "$1" /S "/D=$2" && test -s "$3/uninstall.exe"' _ "$setup" "$(winepath -w "$portable")" "$portable"
 
 echo "package tests: $failures failed"
 [ "$failures" -eq 0 ]

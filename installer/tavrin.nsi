@@ -87,9 +87,10 @@ FunctionEnd
 
 ; Asks a running Tavrin to end the way its own 終了 command does (it saves the
 ; list and the settings on the way out) and waits until its process is gone
-; and tavrin.exe is free: its window goes before the saving is over.  A
-; Tavrin with a dialog open ends only once the dialog is closed.  Sets $R0 to
-; 1 when no Tavrin runs any more, 0 when one still runs after TAVRIN_END_MS.
+; and tavrin.exe is free: a window that has gone says only that the process
+; is on its way out.  A Tavrin with a dialog open ends only once the dialog
+; is closed.  Sets $R0 to 1 when no Tavrin runs any more, 0 when one still
+; runs after TAVRIN_END_MS.
 Function ${UN}EndRunningTavrin
   System::Call 'kernel32::GetTickCount() i .R5'
   StrCpy $R6 0   ; the window already asked

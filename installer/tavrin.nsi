@@ -106,6 +106,7 @@ Function ${UN}EndRunningTavrin
       ${EndIf}
     ${Else}
       ${If} $R3 <> $R6
+        DetailPrint "Tavrin を終了しています。終わるのを待っています..."
         System::Call 'user32::PostMessageW(p R3, i ${WM_CLOSE}, p 0, p 0)'
         StrCpy $R6 $R3
       ${EndIf}

@@ -38,7 +38,7 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "MIT License"
 !define MUI_ICON "${SRCDIR}\res\tavrin.ico"
 !define MUI_UNICON "${SRCDIR}\res\tavrin.ico"
 !define MUI_ABORTWARNING
-!define MUI_WELCOMEPAGE_TEXT "Tavrin ${VERSION} を、このユーザーのためにインストールします。管理者の権限は要りません。$\r$\n$\r$\nTavrin が起動しているときは、セットアップが Tavrin を終了させます(壁紙のリストと設定は保存され、インストール後もそのまま使えます)。$\r$\n$\r$\n「次へ」をクリックして続けてください。"
+!define MUI_WELCOMEPAGE_TEXT "Tavrin ${VERSION} を、このユーザーのためにインストールします。管理者の権限は要りません。$\r$\n$\r$\nTavrin が起動しているときは、セットアップが Tavrin を終了させます(壁紙のリストと設定は保存され、インストール後もそのまま使えます)。Tavrin のダイアログが開いていると Tavrin は終了できないので、先に閉じておいてください。$\r$\n$\r$\n「次へ」をクリックして続けてください。"
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_FINISHPAGE_RUN "$INSTDIR\tavrin.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Tavrin を起動する"
@@ -46,6 +46,7 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "MIT License"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${STAGE}\LICENSE.txt"
 !insertmacro MUI_PAGE_COMPONENTS
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -56,27 +57,211 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "MIT License"
 
 !insertmacro MUI_LANGUAGE "Japanese"
 
-; A running Tavrin holds tavrin.exe and would save its list over anything we
-; do: ask it to end the way its own 終了 command does (it saves list and settings).
-!macro CLOSE_RUNNING_TAVRIN
-  FindWindow $0 "${TRAY_CLASS}"
-  ${If} $0 <> 0
-    MessageBox MB_OKCANCEL|MB_ICONINFORMATION "Tavrin が起動しています。Tavrin を終了してから続けます。" /SD IDOK IDOK +2
-    Abort
-    SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=5000
-    StrCpy $1 0
-    ${Do}
-      Sleep 100
-      FindWindow $0 "${TRAY_CLASS}"
-      IntOp $1 $1 + 1
-      ${If} $0 = 0
-      ${OrIf} $1 >= 100
-        ${Break}
-      ${EndIf}
-    ${Loop}
-    Sleep 300
+; Exit codes of a silent run that changed nothing (0 = done).
+!define EXIT_TAVRIN_RUNS 3
+!define EXIT_FOREIGN_FOLDER 4
+; How long a running Tavrin gets to end before the user is asked.
+!define TAVRIN_END_MS 12000
+
+Var ForeignFolderAccepted   ; the folder the user agreed to install into despite other files
+
+; Functions wanted by both the installer and the uninstaller (NSIS needs an
+; "un." copy of each for the uninstaller).
+!macro SHARED_FUNCTIONS UN
+
+; Sets $R0 to 1 when $INSTDIR\tavrin.exe is free: absent, or openable for
+; writing with no sharing.  A running program's image refuses that, so this
+; also catches a Tavrin that has no window (yet, or any more).
+Function ${UN}TavrinExeIsFree
+  StrCpy $R0 1
+  System::Call 'kernel32::CreateFileW(w "$INSTDIR\tavrin.exe", i 0x40000000, i 0, p 0, i 3, i 0, p 0) p .R1 ?e'
+  Pop $R2
+  ${If} $R1 = -1
+    ${If} $R2 = 32   ; ERROR_SHARING_VIOLATION
+      StrCpy $R0 0
+    ${EndIf}
+  ${Else}
+    System::Call 'kernel32::CloseHandle(p R1)'
   ${EndIf}
+FunctionEnd
+
+; Asks a running Tavrin to end the way its own 終了 command does (it saves the
+; list and the settings on the way out) and waits until its process is gone
+; and tavrin.exe is free: a window that has gone says only that the process
+; is on its way out.  A Tavrin with a dialog open ends only once the dialog
+; is closed.  Sets $R0 to 1 when no Tavrin runs any more, 0 when one still
+; runs after TAVRIN_END_MS.
+Function ${UN}EndRunningTavrin
+  System::Call 'kernel32::GetTickCount() i .R5'
+  StrCpy $R6 0   ; the window already asked
+  ${Do}
+    FindWindow $R3 "${TRAY_CLASS}"
+    System::Call 'kernel32::GetTickCount() i .R7'
+    IntOp $R7 $R7 - $R5
+    IntOp $R7 ${TAVRIN_END_MS} - $R7   ; milliseconds left
+    ${If} $R3 = 0
+      Call ${UN}TavrinExeIsFree
+      ${If} $R0 = 1
+        Return
+      ${EndIf}
+    ${Else}
+      ${If} $R3 <> $R6
+        DetailPrint "Tavrin を終了しています。終わるのを待っています..."
+        System::Call 'user32::PostMessageW(p R3, i ${WM_CLOSE}, p 0, p 0)'
+        StrCpy $R6 $R3
+      ${EndIf}
+      ; Wait on the process that owns the window (SYNCHRONIZE access).
+      System::Call 'user32::GetWindowThreadProcessId(p R3, *i .R4)'
+      System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i R4) p .R4'
+      ${If} $R4 <> 0
+      ${AndIf} $R7 > 0
+        System::Call 'kernel32::WaitForSingleObject(p R4, i R7)'
+        System::Call 'kernel32::CloseHandle(p R4)'
+        ${Continue}
+      ${EndIf}
+      ${If} $R4 <> 0
+        System::Call 'kernel32::CloseHandle(p R4)'
+      ${EndIf}
+    ${EndIf}
+    ${If} $R7 <= 0
+      StrCpy $R0 0
+      Return
+    ${EndIf}
+    Sleep 100
+  ${Loop}
+FunctionEnd
+
+; Nothing may be replaced or removed while Tavrin runs: it holds tavrin.exe
+; and writes its list and settings back when it ends.  When it does not end,
+; the user closes its dialogs and retries, or cancels; a silent run ends with
+; EXIT_TAVRIN_RUNS.  Either way nothing has been changed yet.
+Function ${UN}WaitUntilTavrinHasEnded
+  ${Do}
+    Call ${UN}EndRunningTavrin
+    ${If} $R0 = 1
+      Return
+    ${EndIf}
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Tavrin が終了しません。Tavrin のダイアログやメッセージが開いていたら閉じてから、「再試行」を押してください。$\r$\n$\r$\n「キャンセル」を押すと、何も変更せずに${UN_WHAT}を中止します。" /SD IDCANCEL IDRETRY +3
+    SetErrorLevel ${EXIT_TAVRIN_RUNS}
+    Abort
+  ${Loop}
+FunctionEnd
+
+; Sets $R0 to 1 when NAME (a file name in the installation folder, on the
+; stack) is one Tavrin makes itself: its list, the list's backups
+; (List.tvl.bak, List.tvl.bak2, List.tvl.bak3, …: a decimal number as the
+; program writes it, nothing else, after "bak"), the temporary wallpaper and
+; the temporary files of each ("….tmp").  Anything else is the user's.
+Function ${UN}IsTavrinDataName
+  Exch $R1
+  Push $R2
+  StrCpy $R0 0
+  StrCpy $R2 $R1 4 -4
+  ${If} $R2 == ".tmp"
+    StrCpy $R1 $R1 -4
+  ${EndIf}
+  ${If} $R1 == "List.tvl"
+  ${OrIf} $R1 == "List.tvl.bak"
+  ${OrIf} $R1 == "TVTemp.bmp"
+    StrCpy $R0 1
+  ${Else}
+    StrCpy $R2 $R1 12
+    ${If} $R2 == "List.tvl.bak"
+      StrCpy $R1 $R1 "" 12
+      StrCpy $R2 $R1 1
+      ; Only plain decimal digits survive the way through IntOp unchanged
+      ; ("07" is octal, "2x" stops at the x); a sign is turned away first.
+      ${If} $R2 != "-"
+        IntOp $R2 $R1 + 0
+        ${If} $R2 == $R1
+          StrCpy $R0 1
+        ${EndIf}
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  Pop $R2
+  Pop $R1
+FunctionEnd
 !macroend
+
+!define UN_WHAT "セットアップ"
+!insertmacro SHARED_FUNCTIONS ""
+!undef UN_WHAT
+!define UN_WHAT "アンインストール"
+!insertmacro SHARED_FUNCTIONS "un."
+!undef UN_WHAT
+
+; Sets $R0 to 1 when the plugins folder holds nothing but Susie plug-ins:
+; an uninstall leaves the user's own there.
+Function PluginsFolderIsTavrins
+  StrCpy $R0 1
+  ClearErrors
+  FindFirst $R5 $R6 "$INSTDIR\plugins\*"
+  ${Do}
+    ${If} ${Errors}
+    ${OrIf} $R6 == ""
+      ${Break}
+    ${EndIf}
+    StrCpy $R7 $R6 4 -4
+    ${If} $R6 != "."
+    ${AndIf} $R6 != ".."
+    ${AndIf} $R7 != ".spi"
+      StrCpy $R0 0
+      ${Break}
+    ${EndIf}
+    FindNext $R5 $R6
+  ${Loop}
+  FindClose $R5
+FunctionEnd
+
+; Sets $R0 to 1 when $INSTDIR may take Tavrin without asking: it does not
+; exist or is empty, an earlier install is recorded there, a Tavrin
+; (installed or unpacked from the zip) is in it, or it holds nothing but
+; what Tavrin leaves after an uninstall (its list, backups, TVTemp.bmp, a
+; plugins folder of Susie plug-ins).  Anything else belongs to someone else
+; and would be overwritten by our Readme.txt, LICENSE.txt, Tavrin.chm or
+; uninstall.exe, and later removed.
+Function InstallFolderIsTavrins
+  StrCpy $R0 1
+  ReadRegStr $R3 HKCU "${UNINST_KEY}" "InstallLocation"
+  ${If} $R3 == $INSTDIR
+  ${OrIf} ${FileExists} "$INSTDIR\tavrin.exe"
+    Return
+  ${EndIf}
+  ClearErrors
+  FindFirst $R3 $R4 "$INSTDIR\*"
+  ${Do}
+    ${If} ${Errors}
+    ${OrIf} $R4 == ""
+      ${Break}
+    ${EndIf}
+    ${If} $R4 == "plugins"
+    ${AndIf} ${FileExists} "$INSTDIR\plugins\*.*"
+      Call PluginsFolderIsTavrins
+    ${ElseIf} $R4 != "."
+    ${AndIf} $R4 != ".."
+      Push $R4
+      Call IsTavrinDataName
+    ${EndIf}
+    ${If} $R0 = 0
+      ${Break}
+    ${EndIf}
+    FindNext $R3 $R4
+  ${Loop}
+  FindClose $R3
+FunctionEnd
+
+!define FOREIGN_FOLDER_WARNING "「$INSTDIR」には、Tavrin のものではないファイルがあります。$\r$\n$\r$\nここにインストールすると、同じ名前のファイル(Readme.txt、LICENSE.txt、Tavrin.chm、uninstall.exe)は上書きされ、アンインストールのときに削除されます。$\r$\n$\r$\nこのフォルダーにインストールしますか?"
+
+; On the folder page: warn before going on into someone else's folder.
+Function DirectoryLeave
+  Call InstallFolderIsTavrins
+  ${If} $R0 = 0
+    MessageBox MB_YESNO|MB_ICONEXCLAMATION|MB_DEFBUTTON2 "${FOREIGN_FOLDER_WARNING}" /SD IDNO IDYES +2
+    Abort   ; stays on the folder page
+    StrCpy $ForeignFolderAccepted $INSTDIR
+  ${EndIf}
+FunctionEnd
 
 ; Sets $R0 to 1 when the value NAME exists in the settings key (of any type), else 0.
 !macro SETTING_EXISTS NAME
@@ -99,7 +284,16 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "MIT License"
 
 Section "Tavrin 本体" SecMain
   SectionIn RO
-  !insertmacro CLOSE_RUNNING_TAVRIN
+  ; A silent run skips the folder page: the same check, and no one to ask.
+  ${If} $ForeignFolderAccepted != $INSTDIR
+    Call InstallFolderIsTavrins
+    ${If} $R0 = 0
+      MessageBox MB_YESNO|MB_ICONEXCLAMATION|MB_DEFBUTTON2 "${FOREIGN_FOLDER_WARNING}" /SD IDNO IDYES +3
+      SetErrorLevel ${EXIT_FOREIGN_FOLDER}
+      Abort
+    ${EndIf}
+  ${EndIf}
+  Call WaitUntilTavrinHasEnded
 
   SetOutPath "$INSTDIR"
   File "${STAGE}\tavrin.exe"
@@ -151,7 +345,7 @@ SectionEnd
 
 Section "un.Tavrin 本体" UnSecMain
   SectionIn RO
-  !insertmacro CLOSE_RUNNING_TAVRIN
+  Call un.WaitUntilTavrinHasEnded
   Delete "$INSTDIR\tavrin.exe"
   Delete "$INSTDIR\Tavrin.chm"
   Delete "$INSTDIR\Readme.txt"
@@ -167,11 +361,26 @@ Section "un.Tavrin 本体" UnSecMain
 SectionEnd
 
 Section /o "un.リストファイルと設定も削除する" UnSecData
+  ; Only the names Tavrin makes: a List.tvl.bak-mine beside them stays.
   Delete "$INSTDIR\List.tvl"
-  Delete "$INSTDIR\List.tvl.bak*"
   Delete "$INSTDIR\List.tvl.tmp"
   Delete "$INSTDIR\TVTemp.bmp"
   Delete "$INSTDIR\TVTemp.bmp.tmp"
+  ClearErrors
+  FindFirst $0 $1 "$INSTDIR\List.tvl.bak*"
+  ${Do}
+    ${If} ${Errors}
+    ${OrIf} $1 == ""
+      ${Break}
+    ${EndIf}
+    Push $1
+    Call un.IsTavrinDataName
+    ${If} $R0 = 1
+      Delete "$INSTDIR\$1"
+    ${EndIf}
+    FindNext $0 $1
+  ${Loop}
+  FindClose $0
   DeleteRegKey HKCU "Software\Vandrel Software\Tavrin"
   DeleteRegKey /ifempty HKCU "Software\Vandrel Software"
 SectionEnd

@@ -6,6 +6,7 @@
 //   TAVRIN_PKG_JPEG       a JPEG picture (empty when the picture plug-in is not shipped)
 //   TAVRIN_PKG_JPEG_SIZE  its size, "WxH"
 //   TAVRIN_PKG_SKIP_WHY   why the JPEG check is skipped
+//   TAVRIN_PKG_SETUP      the installer (tests of installing over a running Tavrin)
 #include <windows.h>
 #include <shellapi.h>
 
@@ -19,6 +20,7 @@
 
 #include "framework/TextBridge.h"
 #include "list/ListFileCodec.h"
+#include "res/resource.h"
 
 namespace {
 const wchar_t* const kSettingsKey = L"Software\\Vandrel Software\\Tavrin\\Settings";
@@ -73,6 +75,41 @@ std::wstring DesktopWallpaper() {
     if (RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper", RRF_RT_REG_SZ, nullptr, buf, &size))
         return L"<none>";
     return buf;
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool WriteAll(const std::wstring& path, const std::string& bytes) {
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    if (!f) return false;
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return fclose(f) == 0 && ok;
+}
+
+bool KeyExists(const wchar_t* path) {
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key)) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// Runs a command line to its end (within a minute) in this desktop; its exit
+// code, or -1 when it could not start or did not end.
+long RunToEnd(const std::wstring& exe, const std::wstring& arguments) {
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    std::wstring line = L"\"" + exe + L"\" " + arguments;
+    if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+    long result = -1;
+    DWORD code = 0;
+    if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0 && GetExitCodeProcess(pi.hProcess, &code))
+        result = static_cast<long>(code);
+    else
+        TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return result;
 }
 
 // One started copy of the program.
@@ -139,6 +176,13 @@ public:
         PostMessageW(m_tray, WM_CLOSE, 0, 0);
         return WaitForSingleObject(m_pi.hProcess, 15000) == WAIT_OBJECT_0;
     }
+    bool WaitForEnd(DWORD ms) const { return WaitForSingleObject(m_pi.hProcess, ms) == WAIT_OBJECT_0; }
+    // A visible dialog box of this process, or null.
+    HWND Dialog() const {
+        Find f = {m_pi.dwProcessId, nullptr};
+        EnumWindows(FindDialogProc, reinterpret_cast<LPARAM>(&f));
+        return f.found;
+    }
 
 private:
     struct Find { DWORD pid; HWND found; };
@@ -149,6 +193,18 @@ private:
         wchar_t cls[64] = {};
         GetClassNameW(hwnd, cls, 64);
         if (pid == f->pid && wcscmp(cls, L"TavrinTrayWindow") == 0) {
+            f->found = hwnd;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    static BOOL CALLBACK FindDialogProc(HWND hwnd, LPARAM lp) {
+        auto* f = reinterpret_cast<Find*>(lp);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        wchar_t cls[64] = {};
+        GetClassNameW(hwnd, cls, 64);
+        if (pid == f->pid && wcscmp(cls, L"#32770") == 0 && IsWindowVisible(hwnd)) {
             f->found = hwnd;
             return FALSE;
         }
@@ -270,4 +326,75 @@ TEST_F(Shipped, AppliesAJpegThroughTheShippedPlugin) {
     EXPECT_EQ(width, info->biWidth);
     EXPECT_EQ(height, std::abs(info->biHeight));
     ASSERT_TRUE(tavrin.Stop());
+}
+
+// Installing or uninstalling over a Tavrin that shows a dialog: it cannot end
+// before the dialog is closed, so both must give up without changing
+// anything, and succeed once the dialog is gone.
+struct UpgradeOverADialog : Shipped {
+    std::wstring setup = Env(L"TAVRIN_PKG_SETUP");
+    std::wstring folder = Folder(exe);
+    std::wstring uninstaller = folder + L"uninstall.exe";
+    // The uninstaller runs in place and waits ("_?=" keeps it from copying
+    // itself away), so its exit code is the uninstall's.
+    std::wstring uninstallData = L"/S /REMOVEDATA _?=" + folder.substr(0, folder.size() - 1);
+    const std::string readmeMark = "a read-me the installer has not replaced";
+    static constexpr long kTavrinRuns = 3;
+    void SetUp() override {
+        Shipped::SetUp();
+        ASSERT_FALSE(setup.empty()) << "TAVRIN_PKG_SETUP is not set";
+        ASSERT_TRUE(Exists(uninstaller)) << "Tavrin is not installed in " << ToCp932(folder);
+        ASSERT_TRUE(WriteAll(folder + L"Readme.txt", readmeMark));
+    }
+    // Starts Tavrin and opens its settings dialog from the tray window.
+    void OpenSettings(Program& tavrin, HWND* dialog) {
+        ASSERT_TRUE(tavrin.Start());
+        PostMessageW(tavrin.tray(), WM_COMMAND, ID_SETTINGS, 0);
+        ASSERT_TRUE(WaitFor([&] { return (*dialog = tavrin.Dialog()) != nullptr; })) << "no settings dialog";
+    }
+};
+
+TEST_F(UpgradeOverADialog, SetupAndUninstallGiveUpUntouchedThenSucceedOnceItIsClosed) {
+    Program tavrin(exe);
+    HWND dialog = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenSettings(tavrin, &dialog));
+    const std::string listBefore = ReadAll(list), exeBefore = ReadAll(exe);
+    ASSERT_NE("<missing>", listBefore);
+    const auto settingsBefore = SettingsSnapshot();
+    ASSERT_FALSE(settingsBefore.empty());
+
+    EXPECT_EQ(kTavrinRuns, RunToEnd(setup, L"/S")) << "a silent setup while Tavrin cannot end";
+    EXPECT_EQ(readmeMark, ReadAll(folder + L"Readme.txt")) << "setup replaced a file while Tavrin ran";
+    EXPECT_EQ(kTavrinRuns, RunToEnd(uninstaller, uninstallData)) << "a silent uninstall while Tavrin cannot end";
+    EXPECT_EQ(exeBefore, ReadAll(exe));
+    EXPECT_TRUE(Exists(uninstaller));
+    EXPECT_EQ(readmeMark, ReadAll(folder + L"Readme.txt"));
+    EXPECT_EQ(listBefore, ReadAll(list)) << "the list went while Tavrin ran";
+    EXPECT_EQ(settingsBefore, SettingsSnapshot()) << "the settings went while Tavrin ran";
+    EXPECT_TRUE(KeyExists(L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tavrin"));
+    EXPECT_FALSE(tavrin.Ended());
+    EXPECT_TRUE(IsWindow(dialog)) << "the dialog stays for the user to finish";
+
+    // The user closes the dialog and tries again.
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+    EXPECT_EQ(0, RunToEnd(setup, L"/S"));
+    EXPECT_TRUE(tavrin.WaitForEnd(0)) << "setup went on before Tavrin had ended";
+    EXPECT_NE(readmeMark, ReadAll(folder + L"Readme.txt")) << "setup left the read-me as it was";
+    EXPECT_EQ(listBefore, ReadAll(list));
+
+    // Uninstalling with the data over a running Tavrin: it ends first, so
+    // nothing it writes on the way out comes back after the removal.
+    Program again(exe);
+    HWND second = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenSettings(again, &second));
+    PostMessageW(second, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(second); }));
+    EXPECT_EQ(0, RunToEnd(uninstaller, uninstallData));
+    EXPECT_TRUE(again.WaitForEnd(0)) << "the uninstall went on before Tavrin had ended";
+    Sleep(500);
+    EXPECT_FALSE(Exists(exe));
+    EXPECT_FALSE(Exists(list)) << "the list is back after the uninstall";
+    EXPECT_TRUE(SettingsSnapshot().empty()) << "the settings are back after the uninstall";
+    EXPECT_FALSE(KeyExists(L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tavrin"));
 }

@@ -6,7 +6,10 @@
 # presets only settings that are absent; the installed program starts, shows
 # its icon, stays single, opens its help; a reinstall keeps the list and the
 # settings; the silent uninstall removes the program and keeps the list and
-# the settings; the zip, unpacked into a new folder, runs.
+# the settings; setup and uninstall give up, changing nothing, while Tavrin
+# shows a dialog and cannot end; setup refuses a folder holding someone
+# else's files; the data option removes only the names Tavrin makes; the zip,
+# unpacked into a new folder, runs.
 # Exit status 0 only when all of it passed.
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"
@@ -107,7 +110,7 @@ else
   echo "  skipped: applying a JPEG through the installed plug-in: $jpeg_why"
   export TAVRIN_PKG_JPEG= TAVRIN_PKG_SKIP_WHY="$jpeg_why"
 fi
-check "the installed tavrin.exe: icon, list beside it, one copy per session, help, JPEG" run_shipped "$inst/tavrin.exe" '*'
+check "the installed tavrin.exe: icon, list beside it, one copy per session, help, JPEG" run_shipped "$inst/tavrin.exe" 'Shipped.*'
 
 echo "-- reinstall over it"
 cp "$TAVRIN_ROOT/tests/data/listfiles/worked-example.tvl" "$inst/List.tvl"
@@ -151,13 +154,44 @@ check "kept: the list file" cmp -s "$TAVRIN_ROOT/tests/data/listfiles/worked-exa
 check "kept: its backup" test "$(cat "$inst/List.tvl.bak" 2>/dev/null)" = "old list"
 check "kept: the settings" test "$(reg_value "$settings" ChangingEffect)" = "REG_DWORD 0x1"
 
+echo "-- setup and uninstall while Tavrin shows a dialog"
+# An uninstall keeps the user's own plug-ins: the folder is still Tavrin's.
+mkdir -p "$inst/plugins" && printf 'MZ' > "$inst/plugins/mine.spi"
+check "tavrin-setup.exe /S into the folder the list and a plug-in were kept in" wine "$setup" /S
+export TAVRIN_PKG_SETUP=$(winepath -w "$setup")
+check "both give up (exit code 3) and change nothing; once the dialog is closed both succeed" \
+  run_shipped "$inst/tavrin.exe" 'UpgradeOverADialog.*'
+# The uninstaller that ran in place (_?=) cannot remove itself.
+rm -f "$inst/uninstall.exe" "$inst/plugins/mine.spi"
+
 echo "-- uninstall with the list and the settings (the box ticked: /REMOVEDATA)"
 check "tavrin-setup.exe /S once more" wine "$setup" /S
 printf 'BM' > "$inst/TVTemp.bmp"
+cp "$TAVRIN_ROOT/tests/data/listfiles/worked-example.tvl" "$inst/List.tvl"
+for f in List.tvl.bak List.tvl.bak2 List.tvl.bak13 List.tvl.bak2.tmp List.tvl.tmp TVTemp.bmp.tmp \
+         List.tvl.bak-mine List.tvl.bakup List.tvl.bak2x List.tvl.bak007 Notes.txt; do
+  printf 'some bytes' > "$inst/$f"
+done
 check "uninstall.exe /S /REMOVEDATA starts" wine "$inst/uninstall.exe" /S /REMOVEDATA
-for _ in $(seq 150); do [ -e "$inst" ] || break; sleep 0.2; done
-check "the installation folder is gone with list, backup and TVTemp.bmp" test ! -e "$inst"
+for _ in $(seq 150); do [ -e "$inst/uninstall.exe" ] || [ -e "$inst/List.tvl" ] || break; sleep 0.2; done
+left=$(cd "$inst" 2>/dev/null && ls | sort | tr '\n' ' ')
+check "only the files Tavrin did not make are left (left: $left)" \
+  test "$left" = "List.tvl.bak-mine List.tvl.bak007 List.tvl.bak2x List.tvl.bakup Notes.txt "
 check "the settings are gone" test -z "$(reg_value "$settings" ChangingEffect)"
+rm -f "$inst"/*
+check "with nothing of the user's left the folder goes too" bash -c '
+  wine "$1" /S && wine "$2" /S /REMOVEDATA
+  for _ in $(seq 150); do [ -e "$3" ] || break; sleep 0.2; done
+  test ! -e "$3"' _ "$setup" "$inst/uninstall.exe" "$inst"
+
+echo "-- setup into a folder holding other programs' files"
+other="$WINEPREFIX/drive_c/OtherProgram"   # /D= takes no quotes: a name without spaces
+mkdir -p "$other" && printf 'their read-me' > "$other/Readme.txt"
+wine "$setup" /S "/D=$(winepath -w "$other")"; code=$?
+check "tavrin-setup.exe /S /D=that folder refuses (exit code 4, got $code)" test "$code" = 4
+check "their Readme.txt is untouched" test "$(cat "$other/Readme.txt")" = "their read-me"
+check "nothing of Tavrin's was put there" test "$(ls "$other")" = "Readme.txt"
+check "no Apps & Features entry made" test -z "$(reg_value "$uninst" UninstallString)"
 
 echo "-- the portable zip in a new folder"
 wine reg delete 'HKCU\Software\Vandrel Software' /f >/dev/null 2>&1
@@ -166,6 +200,8 @@ rm -rf "$portable" && mkdir -p "$portable" && unzip -q "$zipfile" -d "$portable"
 check "the unpacked tavrin.exe runs and keeps its list in its own folder" \
   run_shipped "$portable/tavrin.exe" 'Shipped.StartsShowsItsIcon*:Shipped.ASecondStart*'
 check "List.tvl made in the portable folder" test -s "$portable/List.tvl"
+check "tavrin-setup.exe /S /D=the unpacked folder installs over that Tavrin" \
+  bash -c 'wine "$1" /S "/D=$2" && test -s "$3/uninstall.exe"' _ "$setup" "$(winepath -w "$portable")" "$portable"
 
 echo "package tests: $failures failed"
 [ "$failures" -eq 0 ]

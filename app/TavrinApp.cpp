@@ -1,6 +1,5 @@
 #include "app/TavrinApp.h"
 
-
 #include "app/SingleInstance.h"
 #include "app/TrayWindow.h"
 #include "framework/TextBridge.h"

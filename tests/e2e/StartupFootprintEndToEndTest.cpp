@@ -5,6 +5,7 @@
 #include "ProcessFootprint.h"
 #include "TavrinDriver.h"
 #include "TestSupport.h"
+#include "app/TrayWindow.h"
 #include "res/resource-list.h"
 
 namespace {
@@ -23,7 +24,7 @@ std::vector<std::string> BareTrayModules() {
     HWND window = nullptr;
     if (WaitFor([&] {
             window = FindProcessWindow(pi.dwProcessId, L"TavrinBareTray");
-            return window && TrayIconShown(window, 100);
+            return window && TrayIconShown(window, kTrayIconId);  // bare_tray uses the same id
         }, 15000))
         modules = LoadedModules(pi.dwProcessId);
     if (window) PostMessageW(window, WM_CLOSE, 0, 0);
@@ -60,7 +61,7 @@ TEST_F(StartupFootprint, DialogLibrariesLoadWithTheFirstDialogNotAtStart) {
     std::vector<std::string> bare = BareTrayModules();
     ASSERT_FALSE(bare.empty()) << "bare_tray.exe did not show its icon";
     ASSERT_TRUE(tavrin.Start());
-    ASSERT_TRUE(WaitFor([&] { return TrayIconShown(tavrin.tray(), 100); }));
+    ASSERT_TRUE(WaitFor([&] { return TrayIconShown(tavrin.tray(), kTrayIconId); }));
     std::vector<std::string> atStart = LoadedModules(tavrin.ProcessId());
     ASSERT_TRUE(HasModule(atStart, "user32.dll")) << "the module list of tavrin.exe could not be read";
     for (const char* m : kDialogModules)

@@ -28,7 +28,6 @@ struct Program {
     const wchar_t* windowClass;
     std::vector<double> startMs;
     std::vector<double> windowMs;  // until its window exists
-    std::vector<double> cpuMs;     // processor time (user and kernel) until its icon is there
     std::vector<double> workingSetMiB;
     std::vector<std::string> modules;  // from the last start
 };
@@ -44,15 +43,6 @@ double Now() {
     LARGE_INTEGER t;
     QueryPerformanceCounter(&t);
     return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double ProcessorMs(HANDLE process) {
-    FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
-    auto ms = [](const FILETIME& t) {
-        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e4;
-    };
-    return ms(kernel) + ms(user);
 }
 
 double Median(std::vector<double> v) {
@@ -94,7 +84,6 @@ bool StartOnce(Program& p, bool keepModules) {
         Sleep(2);
     }
     double started = Now() - t0;
-    double processor = ProcessorMs(process.get());
     if (!shown) {
         std::printf("%s: no icon within 20 s\n", p.name);
         TerminateProcess(process.get(), 1);
@@ -115,7 +104,6 @@ bool StartOnce(Program& p, bool keepModules) {
     }
     p.startMs.push_back(started);
     p.windowMs.push_back(windowAt);
-    p.cpuMs.push_back(processor);
     p.workingSetMiB.push_back(static_cast<double>(bytes) / (1024.0 * 1024.0));
     return true;
 }
@@ -148,14 +136,14 @@ int main(int argc, char** argv) {
         SetProfileString(L"SPIPath", Widen(argv[2]));
     }
 
-    Program tavrin{"tavrin.exe", Widen(std::string(TAVRIN_BIN_DIR) + "/tavrin.exe"), L"TavrinTrayWindow", {}, {}, {}, {}, {}};
+    Program tavrin{"tavrin.exe", Widen(std::string(TAVRIN_BIN_DIR) + "/tavrin.exe"), L"TavrinTrayWindow", {}, {}, {}, {}};
     Program bare{"bare_tray.exe", Widen(std::string(TAVRIN_TEST_BIN_DIR) + "/bare_tray.exe"), L"TavrinBareTray",
-                 {}, {}, {}, {}, {}};
+                 {}, {}, {}, {}};
 
     // One start of each to warm the file cache, not counted.
     bool ok = StartOnce(bare, false) && StartOnce(tavrin, false);
-    bare.startMs.clear(); bare.windowMs.clear(); bare.cpuMs.clear(); bare.workingSetMiB.clear();
-    tavrin.startMs.clear(); tavrin.windowMs.clear(); tavrin.cpuMs.clear(); tavrin.workingSetMiB.clear();
+    bare.startMs.clear(); bare.windowMs.clear(); bare.workingSetMiB.clear();
+    tavrin.startMs.clear(); tavrin.windowMs.clear(); tavrin.workingSetMiB.clear();
     // The ratio of the two starts of one round: both met the same load of a
     // shared machine, so the median of these swings less than either time.
     std::vector<double> roundRatios;
@@ -178,9 +166,8 @@ int main(int argc, char** argv) {
     std::printf("%s, %d rounds: until the icon is there %.0f ms against %.0f ms (median), ratio %.2fx; "
                 "best %.0f ms against %.0f ms, ratio %.2fx; median of the rounds' ratios %.2fx (goal at most 1.1x)\n",
                 setting, rounds, tMed, bMed, tMed / bMed, tBest, bBest, tBest / bBest, Median(roundRatios));
-    std::printf("%s, until the window exists: %.0f ms against %.0f ms (median); processor time until the icon: "
-                "%.0f ms against %.0f ms (median)\n", setting, Median(tavrin.windowMs), Median(bare.windowMs),
-                Median(tavrin.cpuMs), Median(bare.cpuMs));
+    std::printf("%s, until the window exists: %.0f ms against %.0f ms (median)\n", setting,
+                Median(tavrin.windowMs), Median(bare.windowMs));
     std::printf("%s, working set after start: %.1f MiB against %.1f MiB (median), %+.1f MiB "
                 "(goal at most +5 MiB)\n", setting, tMem, bMem, tMem - bMem);
     std::string extra, dialogOnly;

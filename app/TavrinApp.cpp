@@ -1,7 +1,5 @@
 #include "app/TavrinApp.h"
 
-#include <commctrl.h>
-
 #include "app/SingleInstance.h"
 #include "app/TrayWindow.h"
 #include "framework/TextBridge.h"
@@ -23,9 +21,6 @@ bool TavrinApp::InitInstance() {
         return false;
     }
 
-    // Three-dimensional controls are what the common controls draw anyway.
-    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
     SetRegistryKey(kCompanyKey, AppTitleString());
 
     m_tray = std::make_unique<TrayWindow>(profile());

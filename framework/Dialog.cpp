@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "framework/CommonControls.h"
 #include "framework/TextBridge.h"
 
 void DataExchange::Text(int id, std::string& value, size_t maxBytes) {
@@ -72,6 +73,7 @@ Dialog::~Dialog() {
 }
 
 INT_PTR Dialog::DoModal(HWND parent) {
+    EnsureCommonControls();
     m_modal = true;
     INT_PTR r = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), parent,
                                 &Dialog::DialogProc, reinterpret_cast<LPARAM>(this));
@@ -80,6 +82,8 @@ INT_PTR Dialog::DoModal(HWND parent) {
 }
 
 bool Dialog::CreateModeless(HWND parent) {
+    // No EnsureCommonControls here: the one modeless dialog, the preview made
+    // at start, holds no controls, and start-up stays clear of the library.
     m_modal = false;
     return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), parent,
                               &Dialog::DialogProc, reinterpret_cast<LPARAM>(this)) != nullptr;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "framework/CommonControls.h"
 #include "framework/TextBridge.h"
 
 namespace {
@@ -23,6 +24,7 @@ ToolTipCtrl::~ToolTipCtrl() {
 
 bool ToolTipCtrl::Create(HWND owner) {
     m_owner = owner;
+    EnsureCommonControls();
     m_hwnd = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                              GetModuleHandleW(nullptr), nullptr);

@@ -1,0 +1,2 @@
+list(APPEND TAVRIN_WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/CommonControls.cpp)

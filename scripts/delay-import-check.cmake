@@ -1,0 +1,31 @@
+# Checks a linked program: every delay-imported function it calls must keep
+# its import stub.  This linker drops the stub of a function that is called
+# straight through its import pointer (a dllimport declaration), and the
+# pointer then leads to address 0: the first call would crash.
+# cmake -DNM=... -DPROGRAM=prog.exe -DDEFS="a.def;b.def" -P delay-import-check.cmake
+execute_process(COMMAND ${NM} ${PROGRAM} OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cannot list the symbols of ${PROGRAM}")
+endif()
+set(delayed)
+foreach(def ${DEFS})
+  file(STRINGS ${def} exports REGEX "^[A-Za-z_][^ ]*$")
+  list(REMOVE_ITEM exports EXPORTS)
+  list(APPEND delayed ${exports})
+endforeach()
+string(REGEX MATCHALL "[ \t]I __imp__[^\r\n]+" pointers "${symbols}")
+string(REGEX MATCHALL "[ \t]T _[^\r\n]+" stubs "${symbols}")
+list(TRANSFORM pointers REPLACE "^[ \t]I __imp__" "")
+list(TRANSFORM stubs REPLACE "^[ \t]T _" "")
+set(broken)
+foreach(name ${pointers})
+  list(FIND delayed "${name}" is_delayed)
+  list(FIND stubs "${name}" has_stub)
+  if(is_delayed GREATER -1 AND has_stub EQUAL -1)
+    list(APPEND broken ${name})
+  endif()
+endforeach()
+if(broken)
+  message(FATAL_ERROR "${PROGRAM}: delay-imported functions without their stub (called through a dllimport "
+                      "declaration; build with DECLSPEC_IMPORT empty): ${broken}")
+endif()

@@ -20,7 +20,7 @@ class WorkInProgress;
 
 class DeferredPicture {
 public:
-    static constexpr UINT kRestMilliseconds = 100;
+    static constexpr UINT kRestMilliseconds = 75;
 
     DeferredPicture() = default;
     ~DeferredPicture();

@@ -40,6 +40,10 @@ void AppSettings::Load() {
     preloadPreviewPics = p.GetInt(kSection, "PreloadPreviewPics", 0) != 0;
     viewStyle = p.GetInt(kSection, "ViewStyle", 0);
     changingEffect = p.GetInt(kSection, "ChangingEffect", 0) != 0;
+    int cacheMiB = p.GetInt(kSection, "PictureCacheMiB", kDefaultPictureCacheMiB);
+    if (cacheMiB < static_cast<int>(kMinPictureCacheMiB)) cacheMiB = kMinPictureCacheMiB;
+    if (cacheMiB > static_cast<int>(kMaxPictureCacheMiB)) cacheMiB = kMaxPictureCacheMiB;
+    pictureCacheMiB = static_cast<uint32_t>(cacheMiB);
 
     // Two bytes; a shorter value is padded with 0, a longer one gives its first two.
     std::vector<uint8_t> bytes;

@@ -35,6 +35,15 @@ public:
     bool enableSPI = false;         // "EnableSPI"
     bool reuseCacheFile = false;    // run-time only, never stored
     bool changingEffect = false;    // "ChangingEffect"
+    // "PictureCacheMiB": the picture cache's budget in MiB, read only (set it
+    // in the registry), clamped to kMinPictureCacheMiB..kMaxPictureCacheMiB.
+    uint32_t pictureCacheMiB = kDefaultPictureCacheMiB;
+
+    static constexpr uint32_t kDefaultPictureCacheMiB = 256;
+    static constexpr uint32_t kMinPictureCacheMiB = 32;
+    // Half the 2 GiB a 32-bit process has, so decoding always has room.
+    static constexpr uint32_t kMaxPictureCacheMiB = 1024;
+    uint64_t PictureCacheBudgetBytes() const { return static_cast<uint64_t>(pictureCacheMiB) << 20; }
 
 private:
     ProfileStore& m_profile;

@@ -164,10 +164,14 @@ bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool deco
 
     // A picture that fails to decode is tried once and reported once in an
     // apply: the decoder may have shown its own message already.
+    // The picture is held from its load to the end of the apply: the cache
+    // never releases it under the effect or the write.
+    PictureHold held;
     auto load = [&] {
         if (decodeFailed) return false;
         unsigned shownBefore = ShownMessageCount();
-        decodeFailed = !cache.Load(entry.m_strPath);
+        held = cache.LoadAndHold(entry.m_strPath);
+        decodeFailed = !held;
         failureShown = decodeFailed && ShownMessageCount() != shownBefore;
         return !decodeFailed;
     };
@@ -175,17 +179,21 @@ bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool deco
     // The effect captures the screen now, before the wallpaper changes under it.
     if (effect && load()) {
         // The window owns itself from here on, whether or not it could open.
-        (new ChangeEffectWindow(cache.GetBitmap(entry.m_strPath), entry.m_nStyle, settings.enableHalfTone))->Create();
+        (new ChangeEffectWindow(held.bitmap(), entry.m_nStyle, settings.enableHalfTone))->Create();
     }
 
     std::string wallpaperFile = entry.m_strPath;
     if (settings.enableHalfTone || settings.enableSPI) {
         // A conversion is needed: the picture must be decoded (the menu
         // preview may have been off), then written as a bitmap file.
-        if (!cache.GetBitmap(entry.m_strPath)) load();
-        HBITMAP picture = cache.GetBitmap(entry.m_strPath);
+        if (!held) held = cache.Hold(entry.m_strPath);
+        if (!held) load();
+        HBITMAP picture = held.bitmap();
         if (!picture) {
-            if (!failureShown) ShowAppMessage(Format(kNoPictureMessage, entry.m_strPath));
+            // A lack of memory was told as the decoder's code; the choice
+            // that came to nothing is told as well.
+            if (!failureShown || cache.lastLoadLackedMemory())
+                ShowAppMessage(Format(kNoPictureMessage, entry.m_strPath));
             return false;
         }
         wallpaperFile = TemporaryWallpaperPath();

@@ -26,6 +26,9 @@ void CBMPFileDialog::OnInitDone() {
     if (!preview) return;
     GetWindowRect(preview, &m_previewRect);
     MapWindowPoints(nullptr, hookWindow(), reinterpret_cast<POINT*>(&m_previewRect), 2);
+    if (m_context)
+        m_preview.Attach(hookWindow(), &m_context->cache(),
+                         [this] { InvalidateRect(hookWindow(), &m_previewRect, TRUE); });
 }
 
 void CBMPFileDialog::OnSelChange() {
@@ -34,11 +37,14 @@ void CBMPFileDialog::OnSelChange() {
     DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(ToWide(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         m_previewPath.clear();
+        m_preview.Clear();
     } else if (path != m_previewPath) {
         // The dialog reports one change several times (old row off, new row
         // on); the cache gains a reference per file chosen, not per report.
+        // Files passed over on the way are not decoded: only where the
+        // selection rests.
         m_previewPath = path;
-        if (m_context) m_context->cache().Load(m_previewPath);
+        m_preview.Request(m_previewPath);
     }
     InvalidateRect(hookWindow(), &m_previewRect, TRUE);
 }
@@ -48,7 +54,7 @@ void CBMPFileDialog::OnPaint() {
     HWND preview = GetDlgItem(hookWindow(), IDC_BMPFILE_PREVIEW);
     if (!preview) return;
     DrawDialogPreview(preview, m_previewRect.right - m_previewRect.left, m_previewRect.bottom - m_previewRect.top,
-                      m_context->cache().GetBitmap(m_previewPath), m_context->settings().enableHalfTone);
+                      m_preview.bitmap(), m_context->settings().enableHalfTone);
 }
 
 bool CBMPFileDialog::OnFileOk() {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "framework/FileDialog.h"
+#include "image/DeferredPicture.h"
 
 class AppContext;
 
@@ -24,6 +25,8 @@ public:
     const std::string& previewPath() const { return m_previewPath; }
     // The preview control's rectangle in the template's client coordinates.
     const RECT& previewRect() const { return m_previewRect; }
+    // Whether the selected file's picture waits for the selection to rest.
+    bool previewWaiting() const { return m_preview.waiting(); }
 
 protected:
     void OnInitDone() override;
@@ -34,5 +37,6 @@ protected:
 private:
     AppContext* m_context = nullptr;
     std::string m_previewPath;
+    DeferredPicture m_preview;  // the picture of m_previewPath, once decoded
     RECT m_previewRect = {0, 0, 0, 0};
 };

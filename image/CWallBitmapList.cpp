@@ -6,11 +6,22 @@
 #include "app/AppSettings.h"
 #include "list/WallPaperList.h"
 #include "plugin/CSPIControl.h"
+#include "plugin/SusieErrors.h"
 
 CWallBitmapList::CWallBitmapList(WallPaperList* list, AppSettings* settings)
-    : m_host(std::make_unique<CSPIControl>(settings)), m_list(list), m_settings(settings) {}
+    : m_host(std::make_unique<CSPIControl>(settings)),
+      m_list(list),
+      m_settings(settings),
+      m_self(std::make_shared<CWallBitmapList*>(this)) {
+    if (settings) m_budget = settings->PictureCacheBudgetBytes();
+    m_decoder = [host = m_host.get()](const std::string& path, int* memoryCode) {
+        return host->LoadPicture(path, memoryCode);
+    };
+}
 
 CWallBitmapList::~CWallBitmapList() {
+    // Holds that outlive the cache keep their bitmaps and stop calling back.
+    m_self.reset();
     UnloadAll();
     m_host.reset();
 }
@@ -20,22 +31,94 @@ bool CWallBitmapList::Load(const std::string& path) {
     auto it = m_pictures.find(path);
     if (it != m_pictures.end()) {
         ++it->second->m_nRefCount;
+        Touch(*it->second);
         return true;
     }
-    HBITMAP bitmap = m_host->LoadPicture(path);
-    if (!bitmap) return false;
-    m_pictures.emplace(path, std::make_unique<CPictureData>(bitmap, path, PictureSize(bitmap)));
-    return true;
+    return Decode(path, false) != nullptr;
+}
+
+PictureHold CWallBitmapList::Hold(const std::string& path) {
+    if (path.empty()) return PictureHold();
+    auto it = m_pictures.find(path);
+    if (it == m_pictures.end()) return PictureHold();
+    Touch(*it->second);
+    return PictureHold(it->second, m_self);
+}
+
+PictureHold CWallBitmapList::LoadAndHold(const std::string& path) {
+    // Load never releases the picture it has just loaded, so the hold finds it.
+    if (!Load(path)) return PictureHold();
+    return Hold(path);
+}
+
+CPictureData* CWallBitmapList::Decode(const std::string& path, bool keepOthers) {
+    // Room for a picture like the last one, before the decoder needs it: the
+    // decoder's own buffers come on top of what the cache holds.
+    if (!keepOthers) TrimTo(m_budget > m_lastDecodedBytes ? m_budget - m_lastDecodedBytes : 0);
+    int memoryCode = SusieResult::kSuccess;
+    HBITMAP bitmap = m_decoder(path, &memoryCode);
+    ++m_decodes;
+    m_lastLackedMemory = false;
+    if (!bitmap && memoryCode == SusieResult::kNoMemory) {
+        // Everything nobody uses goes, and the picture is tried once more.
+        ReleaseUnused();
+        memoryCode = SusieResult::kSuccess;
+        bitmap = m_decoder(path, &memoryCode);
+        ++m_decodes;
+        m_lastLackedMemory = !bitmap && memoryCode == SusieResult::kNoMemory;
+        if (m_lastLackedMemory) m_host->ReportLoadError(SusieResult::kNoMemory);
+    }
+    if (!bitmap) return nullptr;
+
+    auto picture = std::make_shared<CPictureData>(bitmap, path, PictureSize(bitmap));
+    Touch(*picture);
+    m_heldBytes += picture->BudgetBytes();
+    m_lastDecodedBytes = picture->BudgetBytes();
+    CPictureData* added = picture.get();
+    m_pictures[path] = std::move(picture);
+    if (!keepOthers) TrimTo(m_budget, added);
+    return added;
+}
+
+void CWallBitmapList::TrimTo(uint64_t limit, const CPictureData* spare) {
+    while (m_heldBytes > limit) {
+        // The least recently used picture that nobody holds but the cache.
+        auto victim = m_pictures.end();
+        for (auto it = m_pictures.begin(); it != m_pictures.end(); ++it) {
+            const CPictureData* picture = it->second.get();
+            if (picture == spare || it->second.use_count() > 1) continue;
+            if (victim == m_pictures.end() || picture->m_nLastUse < victim->second->m_nLastUse) victim = it;
+        }
+        if (victim == m_pictures.end()) return;
+        Erase(victim);
+    }
+}
+
+void CWallBitmapList::Erase(Pictures::iterator it) {
+    m_heldBytes -= it->second->BudgetBytes();
+    m_pictures.erase(it);
+}
+
+void CWallBitmapList::ReleaseUnused() { TrimTo(0); }
+
+void CWallBitmapList::SetBudget(uint64_t bytes) {
+    m_budget = bytes;
+    TrimTo(m_budget);
 }
 
 bool CWallBitmapList::Unload(const std::string& path) {
     if (path.empty()) return false;
-    return m_pictures.erase(path) > 0;
+    auto it = m_pictures.find(path);
+    if (it == m_pictures.end()) return false;
+    Erase(it);
+    return true;
 }
 
 HBITMAP CWallBitmapList::GetBitmap(const std::string& path) const {
     const CPictureData* picture = Find(path);
-    return picture ? picture->m_hBitmap : nullptr;
+    if (!picture) return nullptr;
+    Touch(*picture);
+    return picture->m_hBitmap;
 }
 
 const CPictureData* CWallBitmapList::Find(const std::string& path) const {
@@ -59,7 +142,9 @@ void CWallBitmapList::Synchronize() {
             takenUp[it->first] = true;
             ++it;
         } else {
-            it = m_pictures.erase(it);
+            auto next = std::next(it);
+            Erase(it);
+            it = next;
         }
     }
     if (!m_settings->preloadPreviewPics) return;
@@ -74,7 +159,21 @@ void CWallBitmapList::Synchronize() {
         }
         toLoad.push_back(entry->m_strPath);
     }
-    for (const std::string& path : toLoad) Load(path);
+    // Within the budget: the pictures first in the list are the ones kept,
+    // and preloading ends quietly where the budget is full.
+    for (const std::string& path : toLoad) {
+        if (path.empty()) continue;
+        auto it = m_pictures.find(path);
+        if (it != m_pictures.end()) {
+            ++it->second->m_nRefCount;
+            continue;
+        }
+        if (m_heldBytes + m_lastDecodedBytes > m_budget) break;
+        if (Decode(path, true) && m_heldBytes > m_budget) {
+            Unload(path);
+            break;
+        }
+    }
 }
 
 void CWallBitmapList::ReloadAll() {
@@ -85,7 +184,10 @@ void CWallBitmapList::ReloadAll() {
         if (Unload(path)) Load(path);
 }
 
-void CWallBitmapList::UnloadAll() { m_pictures.clear(); }
+void CWallBitmapList::UnloadAll() {
+    m_pictures.clear();
+    m_heldBytes = 0;
+}
 
 int32_t CWallBitmapList::PictureSize(HBITMAP bitmap) {
     BITMAP info = {};

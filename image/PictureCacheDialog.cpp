@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <iterator>
 
+#include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
 #include "framework/Window.h"
 #include "image/PreviewDrawing.h"
+#include "image/CWallBitmapList.h"
 #include "list/AppContext.h"
 #include "res/resource.h"
 
@@ -64,7 +66,19 @@ BOOL PictureCacheDialog::OnInitDialog() {
     AddRows();
 
     m_previewRect = PreviewRectIn(hwnd(), Item(IDC_CACHE_PREVIEW));
+    ShowBytesHeld();
     return TRUE;
+}
+
+std::string BytesHeldText(uint64_t held, uint64_t budget) {
+    // In whole MiB, rounded up, so a few small pictures do not show as 0.
+    auto mib = [](uint64_t bytes) { return std::to_string((bytes + (1u << 20) - 1) >> 20); };
+    return mib(held) + "/" + mib(budget) + "MB";
+}
+
+void PictureCacheDialog::ShowBytesHeld() {
+    const CWallBitmapList& cache = m_context.cache();
+    SetWindowTextCp932(Item(IDC_CACHE_BUDGET), BytesHeldText(cache.heldBytes(), cache.budget()));
 }
 
 void PictureCacheDialog::AddRows() {
@@ -121,8 +135,11 @@ void PictureCacheDialog::OnInvert() {
 void PictureCacheDialog::OnReloadAll() {
     if (ShowAppMessage("画像バッファをリロードします。よろしいですか？", MB_YESNO | MB_ICONEXCLAMATION, hwnd()) != IDYES)
         return;
+    m_previewHold.reset();
     m_context.cache().ReloadAll();
     // The rows keep their texts; the preview looks its picture up again.
+    m_previewHold = m_context.cache().Hold(m_previewPath);
+    ShowBytesHeld();
     InvalidateRect(hwnd(), &m_previewRect, TRUE);
     ShowAppMessage("画像バッファをリロードしました。", MB_OK | MB_ICONINFORMATION, hwnd());
 }
@@ -131,6 +148,8 @@ void PictureCacheDialog::OnItemChanged() {
     int selected = m_list.GetSelectedIndex();
     if (selected < 0) return;
     m_previewPath = m_list.GetItemText(selected, kPathColumn);
+    // Held while shown: the cache never releases it under the dialog.
+    m_previewHold = m_context.cache().Hold(m_previewPath);
     InvalidateRect(hwnd(), &m_previewRect, TRUE);
 }
 
@@ -140,7 +159,7 @@ void PictureCacheDialog::OnPaint() {
     EndPaint(hwnd(), &paint);
     if (m_previewPath.empty()) return;
     DrawDialogPreview(Item(IDC_CACHE_PREVIEW), m_previewRect.right - m_previewRect.left,
-                      m_previewRect.bottom - m_previewRect.top, m_context.cache().GetBitmap(m_previewPath),
+                      m_previewRect.bottom - m_previewRect.top, m_previewHold.bitmap(),
                       m_context.settings().enableHalfTone);
 }
 

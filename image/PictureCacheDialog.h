@@ -4,12 +4,18 @@
 // all / invert, reload all, and OK unloading the ticked pictures.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "framework/Dialog.h"
 #include "framework/ListViewCtrl.h"
+#include "image/PictureHold.h"
 
 class AppContext;
+
+// "held/budgetMB": the bytes the cache holds against its budget, in MiB
+// rounded up.
+std::string BytesHeldText(uint64_t held, uint64_t budget);
 
 // Runs the dialog modally over `parent`; true when it ended with OK.
 bool ShowPictureCacheDialog(AppContext& context, HWND parent);
@@ -32,9 +38,11 @@ private:
     void OnReloadAll();
     void OnItemChanged();
     void OnPaint();
+    void ShowBytesHeld();
 
     AppContext& m_context;
     ListViewCtrl m_list;
     std::string m_previewPath;
+    PictureHold m_previewHold;  // the picture of m_previewPath
     RECT m_previewRect = {0, 0, 0, 0};
 };

@@ -55,6 +55,7 @@ BOOL PreviewWindow::OnInitDialog() {
     SetWindowPos(hwnd(), HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
     SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
     GetClientRect(hwnd(), &m_client);
+    if (m_context) m_picture.Attach(hwnd(), &m_context->cache(), [this] { OnPictureReady(); });
     return FALSE;
 }
 
@@ -79,7 +80,9 @@ bool PreviewWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
 
 void PreviewWindow::OnPreviewPicture(WPARAM wParam, LPARAM lParam) {
     if (!wParam) {
+        // Hidden: nothing is shown, so nothing is held or waited for.
         s_lastPath.clear();
+        m_picture.Clear();
         return;
     }
     int w = m_client.right - m_client.left, h = m_client.bottom - m_client.top;
@@ -92,13 +95,15 @@ void PreviewWindow::OnPreviewPicture(WPARAM wParam, LPARAM lParam) {
     m_path = copy;
     delete[] copy;
 
-    CWallBitmapList& cache = m_context->cache();
-    if (m_path != s_lastPath) {
-        s_lastPath = m_path;
-        WorkScope loading(m_work);
-        cache.Load(m_path);
-    }
-    ShowWindow(hwnd(), cache.GetBitmap(m_path) ? SW_SHOWNOACTIVATE : SW_HIDE);
+    // A new path adds a cache reference; the same path again does not.
+    const bool newPath = m_path != s_lastPath;
+    s_lastPath = m_path;
+    if (m_picture.Request(m_path, newPath)) OnPictureReady();
+}
+
+void PreviewWindow::OnPictureReady() {
+    m_shownStyle = m_style;
+    ShowWindow(hwnd(), m_picture.bitmap() ? SW_SHOWNOACTIVATE : SW_HIDE);
     InvalidateRect(hwnd(), &m_client, TRUE);
 }
 
@@ -109,7 +114,7 @@ void PreviewWindow::Paint(HDC dc) {
 
     UniqueMemoryDC source(CreateCompatibleDC(dc));
     UniqueBitmap placeholder;
-    HBITMAP picture = m_context->cache().GetBitmap(m_path);
+    HBITMAP picture = m_picture.bitmap();
     if (!picture) {
         placeholder.reset(CreateButtonFaceBitmap(dc, w, h));
         picture = placeholder.get();
@@ -118,7 +123,8 @@ void PreviewWindow::Paint(HDC dc) {
     if (!source || !picture || !GetObjectW(picture, sizeof(info), &info)) return;
     ScopedSelect selectSource(source.get(), picture);
 
-    if (m_style == kStyleStretch) {
+    const DisplayStyle style = m_shownStyle;
+    if (style == kStyleStretch) {
         if (m_halftone) {
             SetStretchBltMode(dc, HALFTONE);
             SetBrushOrgEx(dc, 0, 0, nullptr);
@@ -126,7 +132,7 @@ void PreviewWindow::Paint(HDC dc) {
         StretchBlt(dc, 0, 0, w, h, source.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
         return;
     }
-    if (m_style != kStyleCentre && m_style != kStyleTile) return;
+    if (style != kStyleCentre && style != kStyleTile) return;
 
     // The picture as the desktop would show it, reduced in the window's proportion.
     PreviewSize scaled = ScaledPictureSize(w, h, cx, cy, info.bmWidth, info.bmHeight);
@@ -141,7 +147,7 @@ void PreviewWindow::Paint(HDC dc) {
     StretchBlt(scaledDC.get(), 0, 0, scaled.width, scaled.height, source.get(), 0, 0, info.bmWidth, info.bmHeight,
                SRCCOPY);
 
-    if (m_style == kStyleCentre) {
+    if (style == kStyleCentre) {
         RECT all = {0, 0, w, h};
         FillRect(dc, &all, GetSysColorBrush(COLOR_BACKGROUND));
         PreviewPoint at = CentreOrigin(w, h, scaled);

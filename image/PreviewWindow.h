@@ -4,6 +4,7 @@
 #include <string>
 
 #include "framework/Dialog.h"
+#include "image/DeferredPicture.h"
 #include "list/DisplayStyle.h"
 #include "util/WorkInProgress.h"
 
@@ -28,12 +29,14 @@ public:
     void SetHalftone(bool halftone) { m_halftone = halftone; }
     // The owner's count of running work: a picture being loaded (which may
     // show a decode error and wait for it) counts as such work.
-    void SetWorkInProgress(WorkInProgress* work) { m_work = work; }
+    void SetWorkInProgress(WorkInProgress* work) { m_picture.SetWork(work); }
 
     const std::string& path() const { return m_path; }
     DisplayStyle style() const { return m_style; }
     static const std::string& lastPath() { return s_lastPath; }
     const RECT& clientRect() const { return m_client; }
+    // Whether a picture waits for the highlight to rest before its decode.
+    bool waiting() const { return m_picture.waiting(); }
 
 protected:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
@@ -44,12 +47,15 @@ protected:
 private:
     void OnPreviewPicture(WPARAM wParam, LPARAM lParam);
     void Paint(HDC dc);
+    // The requested picture is there (or failed to decode): show or hide.
+    void OnPictureReady();
 
     bool m_halftone = false;
     AppContext* m_context = nullptr;
-    WorkInProgress* m_work = nullptr;
+    DeferredPicture m_picture;
     RECT m_client = {0, 0, 0, 0};
     std::string m_path;
-    DisplayStyle m_style = kStyleCentre;
+    DisplayStyle m_style = kStyleCentre;       // requested
+    DisplayStyle m_shownStyle = kStyleCentre;  // of the picture shown
     static std::string s_lastPath;
 };

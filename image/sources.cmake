@@ -1,5 +1,7 @@
 list(APPEND TAVRIN_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/CWallBitmapList.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DeferredPicture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PictureHold.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PreviewDrawing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PreviewWindow.cpp)
 list(APPEND TAVRIN_PORTABLE_SOURCES

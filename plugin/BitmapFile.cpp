@@ -94,7 +94,10 @@ HBITMAP LoadBitmapFile(const std::string& path) {
         return nullptr;
     const size_t wanted = static_cast<size_t>(size.QuadPart);
     std::unique_ptr<unsigned char[]> bytes(new (std::nothrow) unsigned char[wanted]);
-    if (!bytes) return nullptr;
+    if (!bytes) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);  // the cache may make room and try again
+        return nullptr;
+    }
     size_t got = 0;
     while (got < wanted) {
         DWORD chunk = static_cast<DWORD>(wanted - got < (1u << 20) ? wanted - got : (1u << 20));

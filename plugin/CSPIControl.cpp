@@ -141,12 +141,26 @@ void CSPIControl::ReportLoadError(int code) {
                    MB_OK | MB_ICONSTOP);
 }
 
-HBITMAP CSPIControl::LoadPicture(const std::string& path) {
-    if (!PluginsOn()) return LoadBitmapFile(path);
+HBITMAP CSPIControl::LoadPicture(const std::string& path, int* memoryCode) {
+    if (memoryCode) *memoryCode = SusieResult::kSuccess;
+    if (!PluginsOn()) {
+        SetLastError(ERROR_SUCCESS);
+        HBITMAP loaded = LoadBitmapFile(path);
+        // Only a lack of memory is told: the caller may make room.
+        DWORD error = GetLastError();
+        if (!loaded && memoryCode && (error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY))
+            *memoryCode = SusieResult::kNoMemory;
+        return loaded;
+    }
     FaultReportScope reports(this);
     const int faultsBefore = FaultsSoFar();
     // A plug-in that faulted has told the user already: one failure, one box.
+    // A lack of memory goes to a caller that can make room.
     auto report = [&](int code) {
+        if (code == SusieResult::kNoMemory && memoryCode) {
+            *memoryCode = code;
+            return;
+        }
         if (FaultsSoFar() == faultsBefore) ReportLoadError(code);
     };
     ArchiveMemberPath parts = SplitArchiveMemberPath(path);
@@ -161,6 +175,7 @@ HBITMAP CSPIControl::LoadPicture(const std::string& path) {
             return nullptr;
         }
         code = DecodeMemory(parts.member, memberBlock.get(), &info, &bits);
+        if (code == SusieResult::kNoMemory && memoryCode) *memoryCode = code;
         if (code != SusieResult::kSuccess) return nullptr;
     } else {
         int code = DecodeFile(path, &info, &bits);
@@ -170,10 +185,15 @@ HBITMAP CSPIControl::LoadPicture(const std::string& path) {
         }
     }
     UniqueLocal infoBlock(info), bitsBlock(bits);
-    return MakeBitmapFromBlocks(infoBlock.get(), bitsBlock.get());
+    bool refused = false;
+    HBITMAP bitmap = MakeBitmapFromBlocks(infoBlock.get(), bitsBlock.get(), &refused);
+    // Decoded, but the system has no memory left for the screen bitmap.
+    if (!bitmap && refused) report(SusieResult::kNoMemory);
+    return bitmap;
 }
 
-HBITMAP MakeBitmapFromBlocks(HLOCAL info, HLOCAL bits) {
+HBITMAP MakeBitmapFromBlocks(HLOCAL info, HLOCAL bits, bool* systemRefused) {
+    if (systemRefused) *systemRefused = false;
     LocalLockGuard infoLock(info);
     LocalLockGuard bitsLock(bits);
     if (!infoLock.data() || !bitsLock.data()) return nullptr;
@@ -181,6 +201,9 @@ HBITMAP MakeBitmapFromBlocks(HLOCAL info, HLOCAL bits) {
     if (CheckDibBlocks(infoLock.data(), infoLock.size(), bitsLock.size(), &layout) != DibCheck::Ok) return nullptr;
     const BITMAPINFO* checked = reinterpret_cast<const BITMAPINFO*>(layout.info.data());
     WindowDC screen(nullptr);
-    if (!screen) return nullptr;
-    return CreateDIBitmap(screen.get(), &checked->bmiHeader, CBM_INIT, bitsLock.data(), checked, DIB_RGB_COLORS);
+    HBITMAP bitmap = screen ? CreateDIBitmap(screen.get(), &checked->bmiHeader, CBM_INIT, bitsLock.data(), checked,
+                                             DIB_RGB_COLORS)
+                            : nullptr;
+    if (!bitmap && systemRefused) *systemRefused = true;
+    return bitmap;
 }

@@ -37,8 +37,15 @@ public:
     bool ShowSettingDialog(HWND parent);
 
     // Decodes a picture file or archive member path ("archive|member").  The
-    // caller owns the bitmap; null when there is none.
-    HBITMAP LoadPicture(const std::string& path);
+    // caller owns the bitmap; null when there is none.  With `memoryCode`
+    // given, a failure for lack of memory (a decoder's code 4, or no memory
+    // for the screen bitmap) is not reported but set there as 4, so the
+    // caller can make room and try again; other failures are reported as
+    // always.  Without it every failure is reported.
+    HBITMAP LoadPicture(const std::string& path, int* memoryCode = nullptr);
+    // The box of a failed decode: "CSPIControl::LoadPicture occured error!"
+    // with the code and its text.
+    void ReportLoadError(int code);
 
     const std::string& pluginDirectory() const { return m_pluginDirectory; }
 
@@ -49,7 +56,6 @@ private:
     // Whether the stored list has been compared with plug-ins: a host that
     // started with none compares it at the first scan that finds some.
     bool m_storedListApplied = false;
-    void ReportLoadError(int code);
 
     std::string m_pluginDirectory;
     AppSettings* m_settings;
@@ -59,5 +65,6 @@ private:
 
 // Makes a bitmap in the display's format from a decoder's two blocks, after
 // checking them against their sizes; null when they do not fit or the system
-// cannot make it.  The blocks stay the caller's.
-HBITMAP MakeBitmapFromBlocks(HLOCAL info, HLOCAL bits);
+// cannot make it (then `systemRefused`, when given, is set).  The blocks stay
+// the caller's.
+HBITMAP MakeBitmapFromBlocks(HLOCAL info, HLOCAL bits, bool* systemRefused = nullptr);

@@ -14,6 +14,7 @@
 #define IDC_CACHE_LIST 1042
 #define IDC_CACHE_RELOAD 1047
 #define IDC_CACHE_PREVIEW 1051
+#define IDC_CACHE_BUDGET 1090
 
 // Plug-in status.
 #define IDD_SPI_STATUS 144

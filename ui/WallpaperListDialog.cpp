@@ -74,6 +74,7 @@ BOOL WallpaperListDialog::OnInitDialog() {
     m_rows.SetRedraw(true);
 
     m_previewRect = PreviewRectIn(hwnd(), Item(IDC_LIST_PREVIEW));
+    m_preview.Attach(hwnd(), &m_context.cache(), [this] { InvalidatePreview(); });
     return TRUE;
 }
 
@@ -205,7 +206,11 @@ void WallpaperListDialog::ShowPreviewOfSelection() {
     CWallPaperData* entry = RowEntry(row);
     if (!entry) return;
     m_previewPath = entry->m_strPath;
-    m_context.cache().Load(m_previewPath);
+    // A row passed over on the way is not decoded: only where the selection rests.
+    if (m_preview.Request(m_previewPath)) InvalidatePreview();
+}
+
+void WallpaperListDialog::InvalidatePreview() {
     InvalidateRect(hwnd(), &m_previewRect, TRUE);
     InvalidateRect(Item(IDC_LIST_PREVIEW), nullptr, TRUE);
 }
@@ -216,7 +221,7 @@ void WallpaperListDialog::OnPaint() {
     EndPaint(hwnd(), &paint);
     if (m_previewPath.empty()) return;
     DrawDialogPreview(Item(IDC_LIST_PREVIEW), m_previewRect.right - m_previewRect.left,
-                      m_previewRect.bottom - m_previewRect.top, m_context.cache().GetBitmap(m_previewPath),
+                      m_previewRect.bottom - m_previewRect.top, m_preview.bitmap(),
                       m_context.settings().enableHalfTone);
 }
 

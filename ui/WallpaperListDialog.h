@@ -17,6 +17,7 @@
 #include "framework/Dialog.h"
 #include "framework/Window.h"
 #include "framework/ListViewCtrl.h"
+#include "image/DeferredPicture.h"
 #include "list/CWallPaperData.h"
 
 class AppContext;
@@ -37,6 +38,8 @@ public:
     ListViewCtrl& rows() { return m_rows; }
     CWallPaperData* RowEntry(int row) const;
     const std::string& previewPath() const { return m_previewPath; }
+    // Whether the selected row's picture waits for the selection to rest.
+    bool previewWaiting() const { return m_preview.waiting(); }
 
 protected:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
@@ -59,6 +62,7 @@ private:
     int BuildRow(int index, CWallPaperData* entry, bool checked);
     void Move(int delta);
     void ShowPreviewOfSelection();
+    void InvalidatePreview();
     // Rows for imported entries at the end, the last one first.
     void AppendImported(std::vector<std::unique_ptr<CWallPaperData>> entries);
     // Removes the entry from the list (or from the entries added here) and
@@ -72,6 +76,7 @@ private:
     bool m_listModified = false;
     ListViewCtrl m_rows;
     std::string m_previewPath;
+    DeferredPicture m_preview;  // the picture of m_previewPath, once decoded
     RECT m_previewRect = {0, 0, 0, 0};
     HICON m_icon = nullptr;
     HICON m_smallIcon = nullptr;

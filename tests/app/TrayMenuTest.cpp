@@ -156,6 +156,9 @@ TEST_F(TrayMenuFixture, HoveringPreviewsAndClosingHides) {
     OpenMenu([&](HMENU) {
         // Highlighting the item sends WM_MENUSELECT; the preview follows once posted.
         SendMessageW(tray->hwnd(), WM_MENUSELECT, MAKEWPARAM(300, MF_HILITE), (LPARAM)tray->loadedMenu());
+        // The highlight rests on the item: its picture is decoded.
+        EXPECT_TRUE(PumpMessagesUntil([&] { return !tray->preview().waiting(); }));
+        EXPECT_TRUE(IsWindowVisible(tray->preview().hwnd()));
     });
     PumpMessages();
     EXPECT_EQ(pic, tray->preview().path());

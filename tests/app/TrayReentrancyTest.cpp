@@ -165,7 +165,8 @@ TEST_F(ReentrancyFixture, CloseFromABoxOfThePreviewWaitsUntilThePictureIsLoaded)
     HWND hwnd = tray->hwnd();
     tray->context()->list().Append(std::make_unique<CWallPaperData>("pick", missing, kStyleCentre));
     ASSERT_TRUE(PostPreviewRequest(tray->preview().hwnd(), missing, kStyleCentre));
-    PumpMessages();
+    // The picture is decoded once the request has rested.
+    PumpMessagesUntil([&] { return !sink.shown.empty(); });
     ASSERT_EQ(1u, sink.shown.size());
     EXPECT_NE(std::string::npos, sink.shown[0].text.find("LoadPicture")) << sink.shown[0].text;
     EXPECT_TRUE(sink.aliveAfterClose);

@@ -5,6 +5,7 @@
 #include "app/WallPaperApplier.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
+#include "image/CWallBitmapList.h"
 #include "list/AppContext.h"
 
 namespace {
@@ -136,4 +137,39 @@ TEST_F(ApplierFixture, LeftoverOfAnInterruptedWallpaperWriteGoesAtStartAndAtTheN
     EXPECT_TRUE(PathExists(dir.File("TVTemp.bmp")));
     EXPECT_FALSE(PathExists(leftover));
     DeleteFileW(W(dir.File("TVTemp.bmp")).c_str());
+}
+
+TEST_F(ApplierFixture, APictureOverTheWholeBudgetIsWrittenThenReleasedAndNoMemorySaysSo) {
+    context->settings().enableHalfTone = true;
+    CWallBitmapList& cache = context->cache();
+    cache.SetBudget(1);  // less than any picture
+    CWallPaperData entry("w", picture, kStyleCentre);
+    ASSERT_TRUE(applier->Apply(entry));
+    const std::string temp = dir.File("TVTemp.bmp");
+    EXPECT_EQ(temp, DesktopValue(L"Wallpaper"));
+    HBITMAP written = (HBITMAP)LoadImageW(nullptr, W(temp).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+    ASSERT_NE(nullptr, written);
+    EXPECT_EQ(Gradient(13, 8), BitmapPixel(written, 13, 8));
+    DeleteObject(written);
+    EXPECT_EQ(0u, cache.count()) << "released once the apply let go of it";
+    EXPECT_TRUE(messages.shown.empty());
+
+    // No memory for the next picture, even after the cache released all it
+    // could: the decoder's code 4 is shown, then that nothing changed.
+    const std::string bytesBefore = ReadBytes(temp);
+    cache.SetDecoder([](const std::string&, int* memoryCode) -> HBITMAP {
+        *memoryCode = 4;
+        return nullptr;
+    });
+    std::string other = dir.File("other.bmp");
+    WriteTestBitmap(other, 20, 10, SolidRed);
+    CWallPaperData next("o", other, kStyleTile);
+    EXPECT_FALSE(applier->Apply(next));
+    ASSERT_EQ(2u, messages.shown.size());
+    EXPECT_NE(std::string::npos, messages.shown[0].text.find("(4)"));
+    EXPECT_NE(std::string::npos, messages.shown[1].text.find("壁紙を変更しませんでした"));
+    EXPECT_NE(std::string::npos, messages.shown[1].text.find(other));
+    EXPECT_EQ(temp, DesktopValue(L"Wallpaper"));
+    EXPECT_EQ("0", DesktopValue(L"TileWallPaper"));
+    EXPECT_EQ(bytesBefore, ReadBytes(temp));
 }

@@ -32,7 +32,8 @@ struct PreviewFixture : ::testing::Test {
     void TearDown() override { DestroyWindow(preview.hwnd()); }
     void Show(const std::string& path, DisplayStyle style) {
         ASSERT_TRUE(PostPreviewRequest(preview.hwnd(), path, style));
-        PumpMessages();
+        // A picture not yet cached is decoded once the request has rested.
+        ASSERT_TRUE(PumpMessagesUntil([&] { return !preview.waiting(); }));
     }
     int Count(const std::string& path) {
         const CPictureData* p = context->cache().Find(path);
@@ -122,4 +123,35 @@ TEST_F(PreviewFixture, TileUnderOnePixelStillPaintsAndEnds) {
     Show(tiny, kStyleTile);
     ASSERT_TRUE(IsWindowVisible(preview.hwnd()));
     EXPECT_EQ(0xFF0000u, ClientPixel(5, 5));
+}
+
+TEST_F(PreviewFixture, ASweepDecodesOnlyWhereItComesToRest) {
+    std::vector<std::string> swept;
+    for (int i = 0; i < 8; ++i) {
+        swept.push_back(dir.File("sweep" + std::to_string(i) + ".bmp"));
+        WriteTestBitmap(swept.back(), 64 + i, 48, i % 2 ? Gradient : SolidRed);
+    }
+    Show(red, kStyleCentre);
+    const uint64_t decodes = context->cache().decodeCount();
+    // Each request comes before the previous one has rested: none of them
+    // is decoded but the last, and the shown picture stays meanwhile.
+    for (const std::string& path : swept) {
+        ASSERT_TRUE(PostPreviewRequest(preview.hwnd(), path, kStyleStretch));
+        PumpMessages();
+        EXPECT_TRUE(preview.waiting());
+        EXPECT_EQ(0xFF0000u, ClientPixel(preview.clientRect().right / 2, preview.clientRect().bottom / 2))
+            << "the last shown picture stays";
+    }
+    ASSERT_TRUE(PumpMessagesUntil([&] { return !preview.waiting(); }));
+    EXPECT_EQ(decodes + 1, context->cache().decodeCount());
+    for (size_t i = 0; i + 1 < swept.size(); ++i) EXPECT_EQ(0, Count(swept[i])) << i;
+    EXPECT_EQ(1, Count(swept.back()));
+    EXPECT_NE(0xFF0000u, ClientPixel(1, 1)) << "the last picture of the sweep shows";
+
+    // A cached picture shows at once, with nothing to wait for.
+    ASSERT_TRUE(PostPreviewRequest(preview.hwnd(), red, kStyleStretch));
+    PumpMessages();
+    EXPECT_FALSE(preview.waiting());
+    EXPECT_EQ(0xFF0000u, ClientPixel(5, 5));
+    EXPECT_EQ(decodes + 1, context->cache().decodeCount());
 }

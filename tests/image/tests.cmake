@@ -2,5 +2,6 @@ list(APPEND TAVRIN_PORTABLE_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/PreviewLayoutTest.cpp)
 list(APPEND TAVRIN_WIN_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/PictureCacheTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PictureCacheBudgetTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PreviewWindowTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TestPictures.cpp)

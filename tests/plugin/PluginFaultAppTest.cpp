@@ -53,7 +53,8 @@ struct FaultingApp : ::testing::Test {
     void TearDown() override { DestroyWindow(preview.hwnd()); }
     void Show(const std::string& path) {
         ASSERT_TRUE(PostPreviewRequest(preview.hwnd(), path, kStyleStretch));
-        PumpMessages();
+        // Decoded once the request has rested.
+        ASSERT_TRUE(PumpMessagesUntil([&] { return !preview.waiting(); }));
     }
     uint32_t PreviewCentre() {
         UpdateWindow(preview.hwnd());

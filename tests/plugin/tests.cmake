@@ -11,6 +11,7 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/PluginLoadTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PluginFilterTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PluginDecodeTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ScreenBitmapMemoryTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PluginArchiveTest.cpp)
 
   # Test plug-ins: real .spi libraries with undecorated __stdcall exports,

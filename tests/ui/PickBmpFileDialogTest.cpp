@@ -92,9 +92,11 @@ TEST_F(BmpFileDialogFixture, EverySelectionDecodesIntoTheCacheAndThePreviewShows
         HWND preview = GetDlgItem(dialog.hookWindow(), IDC_BMPFILE_PREVIEW);
         hasPreview = preview && IsWindowVisible(preview);
         previewRect = dialog.previewRect();
-        Select(list, "a.bmp");
-        Select(list, "b.bmp");
-        Select(list, "a.bmp");
+        // Each selection rests until its picture is decoded.
+        for (const char* name : {"a.bmp", "b.bmp", "a.bmp"}) {
+            Select(list, name);
+            EXPECT_TRUE(PumpMessagesUntil([&] { return !dialog.previewWaiting(); }));
+        }
         EXPECT_EQ(pics.File("a.bmp"), dialog.previewPath());
         if (preview) pixel = ControlPixel(dialog.hookWindow(), preview, 10, 10);
         ClickButton(d, IDCANCEL);
@@ -132,6 +134,7 @@ TEST_F(BmpFileDialogFixture, ANonPictureUnderAllFilesShowsAnEmptyPreview) {
         SendMessageW(d, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELENDOK), (LPARAM)types);
         PumpMessages();
         Select(list, "c.txt");
+        EXPECT_TRUE(PumpMessagesUntil([&] { return !dialog.previewWaiting(); }));
         EXPECT_EQ(pics.File("c.txt"), dialog.previewPath());
         pixel = ControlPixel(dialog.hookWindow(), GetDlgItem(dialog.hookWindow(), IDC_BMPFILE_PREVIEW), 10, 10);
         ClickButton(d, IDCANCEL);
@@ -139,4 +142,24 @@ TEST_F(BmpFileDialogFixture, ANonPictureUnderAllFilesShowsAnEmptyPreview) {
     EXPECT_EQ(0, pick.Count(pics.File("c.txt")));
     uint32_t face = GetSysColor(COLOR_BTNFACE);
     EXPECT_EQ((uint32_t)((GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face)), pixel);
+}
+
+TEST_F(BmpFileDialogFixture, FilesPassedOverBeforeTheSelectionRestsAreNotDecoded) {
+    CBMPFileDialog dialog(true, "", "", OFN_EXPLORER | OFN_HIDEREADONLY, filter, nullptr);
+    dialog.SetContext(pick.context.get());
+    uint64_t decodes = 0;
+    uint32_t pixel = 0;
+    Run(dialog, [&](HWND d, HWND list) {
+        decodes = pick.context->cache().decodeCount();
+        Select(list, "b.bmp");
+        EXPECT_TRUE(dialog.previewWaiting());
+        Select(list, "a.bmp");
+        EXPECT_TRUE(PumpMessagesUntil([&] { return !dialog.previewWaiting(); }));
+        pixel = ControlPixel(dialog.hookWindow(), GetDlgItem(dialog.hookWindow(), IDC_BMPFILE_PREVIEW), 10, 10);
+        ClickButton(d, IDCANCEL);
+    });
+    EXPECT_EQ(decodes + 1, pick.context->cache().decodeCount());
+    EXPECT_EQ(0, pick.Count(pics.File("b.bmp")));
+    EXPECT_EQ(1, pick.Count(pics.File("a.bmp")));
+    EXPECT_EQ(0xFF0000u, pixel);
 }

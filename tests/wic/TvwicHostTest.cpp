@@ -2,9 +2,12 @@
 // folder, and in the real tavrin.exe choosing pictures from the tray menu.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "../image/TestPictures.h"
 #include "e2e/TavrinDriver.h"
 #include "TestSupport.h"
+#include "PhotoLibrary.h"
 #include "TvwicLibrary.h"
 #include "WicPictures.h"
 #include "app/AppSettings.h"
@@ -135,6 +138,62 @@ TEST(TvwicEndToEnd, TavrinAppliesAJpegAndAPngChosenFromTheTrayMenu) {
             }
         DeleteObject(written);
     }
+    std::string text;
+    EXPECT_FALSE(tavrin.WaitMessageBox(&text, 300)) << text;
+    EXPECT_TRUE(tavrin.Stop());
+}
+
+TEST(TvwicEndToEnd, WalkingAMenuOfLargePhotosStaysWithinTheBudgetAndAppliesTheLast) {
+    // Sixteen 4000 x 3000 photos, 48 MB each as screen bitmaps: three times
+    // the default budget of 256 MiB if every one were kept.
+    constexpr int kPhotos = 16;
+    TempDir dir;
+    TavrinDriver tavrin;
+    const std::string list = dir.File("List.tvl");
+    ASSERT_TRUE(WritePhotoLibrary(dir.path(), list, kPhotos, 4000, 3000));
+    tavrin.SetString("ConfPath", list);
+    tavrin.SetString("DeskCalPath", "");
+    tavrin.SetInt("EnableSPI", 1);
+    tavrin.SetString("SPIPath", InstallTvwic(dir));
+    ASSERT_TRUE(tavrin.Start());
+    uint64_t atStart = 0, peak = 0, now = 0;
+    ASSERT_TRUE(ResidentMemory(tavrin.process(), &atStart, &peak));
+
+    // Top to bottom, resting on each photo long enough for its preview.
+    ASSERT_TRUE(tavrin.OpenMenu());
+    for (int i = 0; i < kPhotos; ++i) {
+        tavrin.Down(1);
+        Sleep(700);
+    }
+    HWND preview = nullptr;
+    EXPECT_TRUE(WaitFor([&] {
+        preview = FindVisiblePreview(tavrin.ProcessId());
+        return preview && IsBottomPhotoColour(ColourAtMiddle(preview));
+    }, 10000)) << "the bottom photo is previewed";
+    uint64_t walkPeak = 0;
+    ASSERT_TRUE(ResidentMemory(tavrin.process(), &now, &walkPeak));
+    tavrin.Enter();
+    ASSERT_TRUE(tavrin.WaitMenuClosed());
+    tavrin.Settle();
+    ASSERT_TRUE(WaitFor([&] { return DesktopWallpaper().find("TVTemp.bmp") != std::string::npos; }, 20000));
+
+    ASSERT_TRUE(ResidentMemory(tavrin.process(), &now, &peak));
+    const uint64_t MiB = 1 << 20;
+    std::printf("resident memory: %llu MiB at start, walk peak %llu MiB, peak with the apply %llu MiB\n",
+                (unsigned long long)(atStart / MiB), (unsigned long long)(walkPeak / MiB),
+                (unsigned long long)(peak / MiB));
+    EXPECT_LE(walkPeak, atStart + (256 + 64) * MiB) << "the budget plus one picture being decoded";
+    // Applying adds the wallpaper file's bytes (48 MB) for the length of the write.
+    EXPECT_LE(peak, atStart + (256 + 64 + 48) * MiB);
+    EXPECT_LT(peak, 700 * MiB);
+
+    HBITMAP written = (HBITMAP)LoadImageW(nullptr, W(DesktopWallpaper()).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+    ASSERT_NE(nullptr, written);
+    EXPECT_EQ(4000, BitmapSize(written).cx);
+    EXPECT_EQ(3000, BitmapSize(written).cy);
+    uint32_t middle = BitmapPixel(written, 2000, 1500);
+    EXPECT_TRUE(IsBottomPhotoColour(RGB(middle >> 16, (middle >> 8) & 0xFF, middle & 0xFF))) << std::hex << middle;
+    DeleteObject(written);
     std::string text;
     EXPECT_FALSE(tavrin.WaitMessageBox(&text, 300)) << text;
     EXPECT_TRUE(tavrin.Stop());

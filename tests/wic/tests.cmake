@@ -17,11 +17,12 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/TvwicHostTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TvwicLibrary.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WicPictures.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PhotoLibrary.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../win/TestSupport.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../e2e/TavrinDriver.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../image/TestPictures.cpp)
   target_include_directories(wic_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../win ${CMAKE_CURRENT_LIST_DIR}/..)
-  target_link_libraries(wic_tests PRIVATE tavrin_core gtest_main windowscodecs ole32 oleaut32 uuid)
+  target_link_libraries(wic_tests PRIVATE tavrin_core gtest_main windowscodecs ole32 oleaut32 uuid psapi)
   target_compile_definitions(wic_tests PRIVATE
     TAVRIN_BIN_DIR="${TAVRIN_BIN_DIR}" TAVRIN_TEST_BIN_DIR="${CMAKE_CURRENT_BINARY_DIR}")
   add_dependencies(wic_tests tvwic tavrin)
@@ -35,4 +36,18 @@ if(WIN32)
   target_link_libraries(wic_decode_bench PRIVATE tavrin_core windowscodecs ole32 oleaut32 uuid)
   target_compile_definitions(wic_decode_bench PRIVATE TAVRIN_BIN_DIR="${TAVRIN_BIN_DIR}")
   add_dependencies(wic_decode_bench tvwic)
+endif()
+
+if(WIN32)
+  # Walking the menu of 60 large photos in the real tavrin.exe (not a test;
+  # scripts/bench runs it in a Wine virtual desktop).
+  add_executable(menu_walk_bench ${CMAKE_CURRENT_LIST_DIR}/menu_walk_bench.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PhotoLibrary.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WicPictures.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../e2e/TavrinDriver.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../win/TestSupport.cpp)
+  target_include_directories(menu_walk_bench PRIVATE ${CMAKE_CURRENT_LIST_DIR}/.. ${CMAKE_CURRENT_LIST_DIR}/../win)
+  target_link_libraries(menu_walk_bench PRIVATE tavrin_core windowscodecs ole32 oleaut32 uuid psapi shlwapi)
+  target_compile_definitions(menu_walk_bench PRIVATE TAVRIN_BIN_DIR="${TAVRIN_BIN_DIR}")
+  add_dependencies(menu_walk_bench tvwic tavrin)
 endif()

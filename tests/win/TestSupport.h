@@ -3,6 +3,7 @@
 // registry keys (removed afterwards), whole-file bytes.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 // A fresh folder under the temporary directory, removed with its contents.
@@ -34,3 +35,6 @@ bool PathExists(const std::string& path);
 std::wstring W(const std::string& cp932);
 // Pumps the thread's messages until none are left.
 void PumpMessages();
+// Pumps messages, timers included, until `done` answers true (true) or the
+// time is up (false).
+bool PumpMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);

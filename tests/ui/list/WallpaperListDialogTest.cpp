@@ -219,6 +219,7 @@ TEST_F(ListDialog, EditingThePathSetsListChangedAndDropsTheOldPicture) {
     script.Then(Opened())
         .Do([&] { DoubleClickRow(2); })
         .Then(Waits(kEditCaption, &entry))
+        .Then([&] { return !dialog->previewWaiting(); })  // the row's picture, once the selection rested
         .Do([&] {
             EXPECT_NE(nullptr, lists->context().cache().Find(red)) << "the selection previewed it";
             SetWindowTextCp932(GetDlgItem(entry, IDC_ENTRY_PATH), grad);
@@ -298,7 +299,7 @@ TEST_F(ListDialog, TheSelectedRowsPictureFillsThePreviewBox) {
             EXPECT_EQ("", dialog->previewPath());
             rows.SelectItem(2);  // A: red
         })
-        .Then([&] { return dialog->previewPath() == red; })
+        .Then([&] { return dialog->previewPath() == red && !dialog->previewWaiting(); })
         .Do([&] {
             EXPECT_NE(nullptr, lists->context().cache().Find(red));
             UpdateWindow(shown);
@@ -310,7 +311,7 @@ TEST_F(ListDialog, TheSelectedRowsPictureFillsThePreviewBox) {
             ReleaseDC(nullptr, screen);
             rows.SelectItem(0);  // C: no such file, the button face
         })
-        .Then([&] { return dialog->previewPath() == dir.File("c.bmp"); })
+        .Then([&] { return dialog->previewPath() == dir.File("c.bmp") && !dialog->previewWaiting(); })
         .Do([&] {
             UpdateWindow(shown);
             RECT box;
@@ -323,6 +324,23 @@ TEST_F(ListDialog, TheSelectedRowsPictureFillsThePreviewBox) {
     EXPECT_EQ(IDOK, Run());
     EXPECT_EQ(RGB(255, 0, 0), middle);
     EXPECT_EQ(RGB(255, 0, 0), corner);
+}
+
+TEST_F(ListDialog, RowsPassedOverBeforeTheSelectionRestsAreNotDecoded) {
+    uint64_t decodes = 0;
+    script.Then(Opened())
+        .Do([&] {
+            decodes = lists->context().cache().decodeCount();
+            rows.SelectItem(0);  // C
+            rows.SelectItem(1);  // B
+            rows.SelectItem(2);  // A, where the selection rests
+        })
+        .Then([&] { return dialog->previewPath() == red && !dialog->previewWaiting(); })
+        .Do([&] { Click(shown, IDCANCEL); });
+    EXPECT_EQ(IDCANCEL, Run());
+    EXPECT_EQ(decodes + 1, lists->context().cache().decodeCount());
+    EXPECT_EQ(nullptr, lists->context().cache().Find(grad));
+    EXPECT_NE(nullptr, lists->context().cache().Find(red));
 }
 
 TEST_F(ListDialog, DroppedFoldersOpenNothing) {

@@ -1,0 +1,60 @@
+#include "image/DeferredPicture.h"
+
+#include "image/CWallBitmapList.h"
+#include "util/WorkInProgress.h"
+
+DeferredPicture::~DeferredPicture() { StopTimer(); }
+
+void DeferredPicture::Attach(HWND owner, CWallBitmapList* cache, std::function<void()> decoded) {
+    StopTimer();
+    m_owner = owner;
+    m_cache = cache;
+    m_decoded = std::move(decoded);
+}
+
+bool DeferredPicture::Request(const std::string& path, bool addReference) {
+    m_path = path;
+    if (!m_cache || path.empty()) {
+        Clear();
+        return false;
+    }
+    if (m_cache->Find(path)) {
+        StopTimer();
+        if (addReference) m_cache->Load(path);
+        m_hold = m_cache->Hold(path);
+        return true;
+    }
+    // What is shown stays until the new picture is there; it is the only
+    // picture held, so a sweep holds nothing it has left behind.
+    m_waiting = true;
+    // The timer's identity is this object; a new request restarts the rest.
+    if (!m_owner || !SetTimer(m_owner, reinterpret_cast<UINT_PTR>(this), kRestMilliseconds, &DeferredPicture::OnTimer))
+        DecodeNow();
+    return false;
+}
+
+void DeferredPicture::Clear() {
+    StopTimer();
+    m_hold.reset();
+    m_path.clear();
+}
+
+void DeferredPicture::DecodeNow() {
+    StopTimer();
+    if (!m_cache || m_path.empty()) return;
+    {
+        WorkScope decoding(m_work);
+        m_hold.reset();
+        m_hold = m_cache->LoadAndHold(m_path);
+    }
+    if (m_decoded) m_decoded();
+}
+
+void CALLBACK DeferredPicture::OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    reinterpret_cast<DeferredPicture*>(id)->DecodeNow();
+}
+
+void DeferredPicture::StopTimer() {
+    if (m_waiting && m_owner) KillTimer(m_owner, reinterpret_cast<UINT_PTR>(this));
+    m_waiting = false;
+}

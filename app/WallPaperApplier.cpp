@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/ChangeEffectWindow.h"
+#include "app/DesktopLayout.h"
 #include "framework/Handles.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
@@ -154,15 +155,30 @@ bool WallPaperApplier::Apply(const CWallPaperData& entry) { return Apply(entry, 
 bool WallPaperApplier::ApplyAtStartUp(const CWallPaperData& entry) {
     // The picture is decoded once, before the apply; the apply does not try again.
     unsigned shownBefore = ShownMessageCount();
-    bool loaded = m_context.cache().Load(entry.m_strPath);
-    return Apply(entry, false, !loaded, !loaded && ShownMessageCount() != shownBefore);
+    // Monitors with wallpapers of their own may be all there is to restore.
+    bool loaded = entry.m_strPath.empty() || m_context.cache().Load(entry.m_strPath);
+    return Apply(entry, false, !loaded, !loaded && ShownMessageCount() != shownBefore, true);
 }
 
-bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool decodeFailed, bool failureShown) {
+bool WallPaperApplier::Relayout() {
+    const AppSettings& settings = m_context.settings();
+    if (OwnLayoutFor(settings.viewStyle, m_monitors, nullptr, true) != OwnLayout::None)
+        return Apply(CWallPaperData(std::string(), settings.selectedWallPaper, settings.viewStyle), false, false, false,
+                     true);
+    return true;
+}
+
+bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool decodeFailed, bool failureShown,
+                             bool keepMonitors) {
     AppSettings& settings = m_context.settings();
     CWallBitmapList& cache = m_context.cache();
-    settings.selectedWallPaper = entry.m_strPath;
-    settings.viewStyle = entry.m_nStyle;
+    // A choice for one monitor leaves the wallpaper of all monitors as it is.
+    const MonitorInfo* target = keepMonitors || !m_monitors ? nullptr : m_monitors->target();
+    const MonitorChoice allMonitors{settings.selectedWallPaper, settings.viewStyle};
+    if (!target) {
+        settings.selectedWallPaper = entry.m_strPath;
+        settings.viewStyle = entry.m_nStyle;
+    }
 
     // A picture that fails to decode is tried once and reported once in an
     // apply: the decoder may have shown its own message already.
@@ -177,22 +193,41 @@ bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool deco
     // The effect captures the screen now, before the wallpaper changes under it.
     if (effect && load()) {
         // The window owns itself from here on, whether or not it could open.
-        (new ChangeEffectWindow(cache.GetBitmap(entry.m_strPath), entry.m_nStyle, settings.enableHalfTone))->Create();
+        auto* window = new ChangeEffectWindow(cache.GetBitmap(entry.m_strPath), entry.m_nStyle, settings.enableHalfTone);
+        if (target) window->CoverMonitor(target->rect, target->work);
+        window->Create();
     }
 
     std::string wallpaperFile = entry.m_strPath;
-    if (settings.enableHalfTone || settings.enableSPI) {
+    DesktopStyleValues values = DesktopValuesFor(entry.m_nStyle);
+    const OwnLayout own = OwnLayoutFor(entry.m_nStyle, m_monitors, target, keepMonitors);
+    if (own != OwnLayout::None || settings.enableHalfTone || settings.enableSPI) {
         // A conversion is needed: the picture must be decoded (the menu
         // preview may have been off), then written as a bitmap file.
-        if (!cache.GetBitmap(entry.m_strPath)) load();
+        // Monitors with wallpapers of their own are laid out again even
+        // when there is no wallpaper for all of them.
+        const bool nothingForAll = keepMonitors && entry.m_strPath.empty() && own == OwnLayout::VirtualScreen;
+        if (!cache.GetBitmap(entry.m_strPath) && !nothingForAll) load();
         HBITMAP picture = cache.GetBitmap(entry.m_strPath);
-        if (!picture) {
+        if (!picture && !nothingForAll) {
             if (!failureShown) ShowAppMessage(Format(kNoPictureMessage, entry.m_strPath));
             return false;
         }
         wallpaperFile = TemporaryWallpaperPath();
         bool scale = entry.m_nStyle == kStyleStretch && settings.enableHalfTone;
-        if (!WriteWallpaperBitmap(picture, wallpaperFile, scale)) {
+        bool written;
+        if (own == OwnLayout::VirtualScreen) {
+            DesktopLayout layout{m_monitors->monitors(), VirtualScreenRect(), target,
+                                 MonitorChoice{entry.m_strPath, entry.m_nStyle}, allMonitors, keepMonitors};
+            written = WriteVirtualScreen(m_context, layout, *m_monitors, wallpaperFile);
+            values = kTiledValues;
+        } else if (own == OwnLayout::OneScreen) {
+            written = WriteOneScreen(picture, entry.m_nStyle, wallpaperFile);
+            values = DesktopValuesFor(kStyleCentre);
+        } else {
+            written = WriteWallpaperBitmap(picture, wallpaperFile, scale);
+        }
+        if (!written) {
             ShowAppMessage(Format(kWriteFailedMessage, wallpaperFile));
             return false;
         }
@@ -200,7 +235,6 @@ bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool deco
 
     RegistryKey desktop;
     if (desktop.Open(HKEY_CURRENT_USER, "Control Panel\\Desktop") != ERROR_SUCCESS) return false;
-    DesktopStyleValues values = DesktopValuesFor(entry.m_nStyle);
     desktop.SetString("TileWallPaper", values.tile);
     desktop.SetString("WallpaperStyle", values.style);
     desktop.Close();
@@ -208,6 +242,8 @@ bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool deco
     std::wstring file = ToWide(wallpaperFile);
     std::vector<wchar_t> buffer(file.begin(), file.end());
     buffer.resize(std::max<size_t>(buffer.size() + 1, MAX_PATH), L'\0');
-    return SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, buffer.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE) !=
-           FALSE;
+    const bool set =
+        SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, buffer.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE) != FALSE;
+    if (set && !keepMonitors && m_monitors) RememberMonitorChoice(*m_monitors, target, entry);
+    return set;
 }

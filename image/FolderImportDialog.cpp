@@ -18,6 +18,8 @@ const StyleItem kStyleItems[] = {
     {"拡大", kStyleStretch},
     {"並べる", kStyleTile},
     {"中央", kStyleCentre},
+    {"全体表示", kStyleFit},
+    {"画面いっぱい", kStyleFill},
 };
 
 bool EndsWithSeparator(const std::string& folder) {
@@ -143,7 +145,7 @@ void FolderImportDialog::OnOK() {
     UpdateData(true);
     // The sorted list places its rows: the code travels with the row.
     LPARAM style = m_styles.GetItemData(m_styleIndex >= 0 ? m_styleIndex : 0);
-    if (style < kStyleCentre || style > kStyleStretch) style = kStyleCentre;
+    if (!IsKnownStyle(static_cast<DisplayStyle>(style))) style = kStyleCentre;
     m_entries.clear();
     for (int row = 0; row < m_fileList.GetCount(); ++row) {
         std::string path = RowPath(row);

@@ -134,11 +134,16 @@ void FolderImportDialog::OnSelectionChange() {
     InvalidateRect(hwnd(), &m_previewRect, TRUE);
 }
 
+DisplayStyle FolderImportDialog::ChosenStyle() const {
+    int row = m_styles.GetCurSel();
+    return row < 0 ? kStyleStretch : static_cast<DisplayStyle>(m_styles.GetItemData(row));
+}
+
 void FolderImportDialog::PaintPreview() {
     if (m_previewPath.empty()) return;
     DrawDialogPreview(Item(IDC_IMPORT_PREVIEW), m_previewRect.right - m_previewRect.left,
                       m_previewRect.bottom - m_previewRect.top, m_context.cache().GetBitmap(m_previewPath),
-                      m_context.settings().enableHalfTone);
+                      m_context.settings().enableHalfTone, ChosenStyle());
 }
 
 void FolderImportDialog::OnOK() {
@@ -169,6 +174,11 @@ bool FolderImportDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_IMPORT_FILES && HIWORD(wParam) == LBN_SELCHANGE) {
             OnSelectionChange();
+            *result = 0;
+            return true;
+        }
+        if (LOWORD(wParam) == IDC_IMPORT_STYLE && HIWORD(wParam) == CBN_SELCHANGE) {
+            InvalidateRect(hwnd(), &m_previewRect, TRUE);  // fit and fill show differently
             *result = 0;
             return true;
         }

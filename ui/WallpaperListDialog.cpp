@@ -205,6 +205,7 @@ void WallpaperListDialog::ShowPreviewOfSelection() {
     CWallPaperData* entry = RowEntry(row);
     if (!entry) return;
     m_previewPath = entry->m_strPath;
+    m_previewStyle = entry->m_nStyle;
     m_context.cache().Load(m_previewPath);
     InvalidateRect(hwnd(), &m_previewRect, TRUE);
     InvalidateRect(Item(IDC_LIST_PREVIEW), nullptr, TRUE);
@@ -217,7 +218,7 @@ void WallpaperListDialog::OnPaint() {
     if (m_previewPath.empty()) return;
     DrawDialogPreview(Item(IDC_LIST_PREVIEW), m_previewRect.right - m_previewRect.left,
                       m_previewRect.bottom - m_previewRect.top, m_context.cache().GetBitmap(m_previewPath),
-                      m_context.settings().enableHalfTone);
+                      m_context.settings().enableHalfTone, m_previewStyle);
 }
 
 LRESULT WallpaperListDialog::OnNotify(const NMHDR& header) {

@@ -72,6 +72,7 @@ private:
     bool m_listModified = false;
     ListViewCtrl m_rows;
     std::string m_previewPath;
+    DisplayStyle m_previewStyle = kStyleStretch;  // fit and fill keep the aspect
     RECT m_previewRect = {0, 0, 0, 0};
     HICON m_icon = nullptr;
     HICON m_smallIcon = nullptr;

@@ -253,6 +253,10 @@ LRESULT TrayWindow::OnDisplayChange(WPARAM, LPARAM) {
 
 void TrayWindow::UpdateMonitors() {
     m_monitors->SetMonitors(EnumerateMonitors());
+    PreviewOnTarget();
+}
+
+void TrayWindow::PreviewOnTarget() {
     RECT monitor = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, work = monitor;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     if (const MonitorInfo* target = m_monitors->target()) {
@@ -265,7 +269,7 @@ void TrayWindow::UpdateMonitors() {
 void TrayWindow::OnMonitorCommand(UINT command) {
     m_monitors->OnMenuCommand(command);
     m_monitors->Save();
-    UpdateMonitors();
+    PreviewOnTarget();
 }
 
 void TrayWindow::ApplyAndRunCommand(const CWallPaperData& entry) {

@@ -74,6 +74,7 @@ private:
     LRESULT OnDisplayChange(WPARAM, LPARAM);
     // The monitors as they are now; the preview follows the target.
     void UpdateMonitors();
+    void PreviewOnTarget();
     void OnMonitorCommand(UINT command);
     LRESULT OnQueryEndSession(WPARAM, LPARAM);
     LRESULT OnClose(WPARAM, LPARAM);

@@ -1,6 +1,7 @@
 #include "app/DesktopLayout.h"
 
 #include "app/WallpaperComposer.h"
+#include "framework/Handles.h"
 #include "image/CWallBitmapList.h"
 #include "list/AppContext.h"
 
@@ -47,9 +48,8 @@ bool WriteVirtualScreen(AppContext& context, const DesktopLayout& layout, const 
 }
 
 bool WriteOneScreen(HBITMAP picture, DisplayStyle style, const std::string& file) {
-    CDIBitmap look;
-    return RenderLook(picture, style, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), true, &look) &&
-           WriteBitmapFile(look.handle(), file);
+    UniqueBitmap look(DrawLookBitmap(picture, style, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), true));
+    return look && WriteBitmapFile(look.get(), file);
 }
 
 void RememberMonitorChoice(MonitorTargets& targets, const MonitorInfo* target, const CWallPaperData& entry) {

@@ -27,7 +27,10 @@ struct MonitorLook {
     DisplayStyle style = kStyleCentre;
 };
 
-// `picture` in `style` at width x height, as a 24-bit bitmap.
+// `picture` in `style` at width x height, in the screen's format; the
+// caller deletes it.  Null when the system refuses.
+HBITMAP DrawLookBitmap(HBITMAP picture, DisplayStyle style, int width, int height, bool halftone);
+// The same as a 24-bit bitmap whose bytes can be read directly.
 bool RenderLook(HBITMAP picture, DisplayStyle style, int width, int height, bool halftone, CDIBitmap* out);
 // The picture of the whole virtual screen, set tiled: each monitor's look
 // at its wrapped places, black outside every monitor.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/WallpaperComposer.h"
 #include "util/SystemVersion.h"
 
 namespace {
@@ -35,13 +36,25 @@ ChangeEffectWindow::~ChangeEffectWindow() {
     if (m_hooks.deleted) m_hooks.deleted();
 }
 
+void ChangeEffectWindow::CoverMonitor(const monitor_layout::Rect& monitor, const monitor_layout::Rect& work) {
+    m_onMonitor = true;
+    m_workArea = RECT{work.left, work.top, work.right, work.bottom};
+    m_monitorSize = SIZE{monitor.width(), monitor.height()};
+}
+
 bool ChangeEffectWindow::Create() {
     if (hwnd()) return true;  // already open, and already its own owner
-    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &m_workArea, 0))
+    if (m_onMonitor) {
+        // The work area was given.
+    } else if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &m_workArea, 0)) {
         m_workArea = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    }
+    // The main screen's effect sits at the screen's top-left corner; one
+    // monitor's over that monitor's work area.
+    const int x = m_onMonitor ? m_workArea.left : 0, y = m_onMonitor ? m_workArea.top : 0;
     m_layers = std::make_unique<LayeredWindowLoader>(m_hooks.systemSupportsLayers.value_or(IsWindows2000OrLater()));
 
-    const bool made = CreateEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, kTitle, WS_POPUP | WS_VISIBLE, 0, 0,
+    const bool made = CreateEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, kTitle, WS_POPUP | WS_VISIBLE, x, y,
                                Width(m_workArea), Height(m_workArea), nullptr, nullptr);
     // A window that failed in WM_CREATE is already gone; PostNcDestroy left
     // the object alone, so it is deleted here, exactly once.
@@ -78,7 +91,8 @@ LRESULT ChangeEffectWindow::OnCreate(WPARAM, LPARAM) {
     {
         // The screen as it is now, before the wallpaper changes.
         WindowDC desktop(GetDesktopWindow());
-        if (!desktop || !BitBlt(m_shown.dc.get(), 0, 0, width, height, desktop.get(), 0, 0, SRCCOPY)) return -1;
+        const int x = m_onMonitor ? m_workArea.left : 0, y = m_onMonitor ? m_workArea.top : 0;
+        if (!desktop || !BitBlt(m_shown.dc.get(), 0, 0, width, height, desktop.get(), x, y, SRCCOPY)) return -1;
     }
 
     UniqueMemoryDC pictureDC(CreateCompatibleDC(client.get()));
@@ -99,8 +113,8 @@ LRESULT ChangeEffectWindow::OnCreate(WPARAM, LPARAM) {
 
 void ChangeEffectWindow::DrawTarget(HDC pictureDC, int pictureWidth, int pictureHeight) {
     HDC dc = m_target.dc.get();
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    const int screenWidth = m_onMonitor ? m_monitorSize.cx : GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = m_onMonitor ? m_monitorSize.cy : GetSystemMetrics(SM_CYSCREEN);
     const RECT whole = {0, 0, Width(m_workArea), Height(m_workArea)};
 
     switch (m_style) {
@@ -131,6 +145,11 @@ void ChangeEffectWindow::DrawTarget(HDC pictureDC, int pictureWidth, int picture
             SetBrushOrgEx(dc, 0, 0, nullptr);
         }
         StretchBlt(dc, 0, 0, screenWidth, screenHeight, pictureDC, 0, 0, pictureWidth, pictureHeight, SRCCOPY);
+        break;
+    case kStyleFit:
+    case kStyleFill:
+        // The look the program writes itself, at the screen's size.
+        DrawLook(dc, screenWidth, screenHeight, pictureDC, pictureWidth, pictureHeight, m_style, m_halftone);
         break;
     default:
         break;  // a fresh section is zero: black

@@ -17,6 +17,7 @@
 #include <optional>
 
 #include "app/DotTransition.h"
+#include "app/MonitorLayout.h"
 #include "framework/Handles.h"
 #include "framework/Window.h"
 #include "image/CDIBitmap.h"
@@ -48,6 +49,10 @@ public:
     // drawn then), so the caller holds it in the cache for that long.  style: 0 centre, 1 tile, 2 stretch; any other
     // leaves the new look black.  halftone: stretch with halftone scaling.
     ChangeEffectWindow(HBITMAP picture, DisplayStyle style, bool halftone, Hooks hooks = {});
+
+    // Before Create: cover this monitor's work area (screen coordinates)
+    // and draw the new look at the monitor's size, instead of the main screen.
+    void CoverMonitor(const monitor_layout::Rect& monitor, const monitor_layout::Rect& work);
 
     // Reads the work area and opens the window over it.  False when no
     // window was made (no picture, or the system refused); the object is
@@ -97,6 +102,9 @@ private:
     DisplayStyle m_style;
     bool m_halftone;
     RECT m_workArea = {0, 0, 0, 0};
+    // Set by CoverMonitor: the monitor's size and work area.
+    bool m_onMonitor = false;
+    SIZE m_monitorSize = {0, 0};
     SelectedImage m_shown;
     SelectedImage m_target;
     unsigned m_step = 0;

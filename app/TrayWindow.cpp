@@ -46,6 +46,7 @@ const MessageEntry<TrayWindow> TrayWindow::kMessages[] = {
     {WM_TIMER, &TrayWindow::OnTimer},
     {WM_RBUTTONUP, &TrayWindow::OnRButtonUp},
     {WM_MENUSELECT, &TrayWindow::OnMenuSelect},
+    {WM_DISPLAYCHANGE, &TrayWindow::OnDisplayChange},
     {WM_QUERYENDSESSION, &TrayWindow::OnQueryEndSession},
     {WM_CLOSE, &TrayWindow::OnClose},
     {WM_DESTROY, &TrayWindow::OnDestroy},
@@ -78,6 +79,10 @@ LRESULT TrayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // Under running work only the exit passes (and its close waits).
         if (busy() && !(HIWORD(wParam) == 0 && LOWORD(wParam) == ID_APP_EXIT_TRAY)) return 0;
         if (HIWORD(wParam) == 0 && DispatchCommandTable(this, kCommands, LOWORD(wParam))) return 0;
+        if (HIWORD(wParam) == 0 && m_monitors && m_monitors->IsMenuCommand(LOWORD(wParam))) {
+            OnMonitorCommand(LOWORD(wParam));
+            return 0;
+        }
         return OnWallpaperCommand(wParam);
     }
     // The notification area was re-created (Explorer restarted): put the icon back.
@@ -98,12 +103,16 @@ LRESULT TrayWindow::OnCreate(WPARAM, LPARAM) {
     m_applier = std::make_unique<WallPaperApplier>(*m_context);
     m_preview.SetWorkInProgress(&m_work);
     m_preview.Create(m_context.get(), m_context->settings().enableHalfTone);
+    m_monitors = std::make_unique<MonitorTargets>(m_profile);
+    m_monitors->Load();
+    UpdateMonitors();
+    m_applier->SetMonitorTargets(m_monitors.get());
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     m_alreadyRunning = AlreadyRunningMessage();
 
     // The wallpaper of the last run comes back, without the effect.
     AppSettings& settings = m_context->settings();
-    if (!settings.selectedWallPaper.empty()) {
+    if (!settings.selectedWallPaper.empty() || m_monitors->AnyPresentChoice()) {
         WorkScope restoring(&m_work);
         CWallPaperData restored(std::string(), settings.selectedWallPaper, settings.viewStyle);
         m_applier->ApplyAtStartUp(restored);
@@ -148,6 +157,14 @@ LRESULT TrayWindow::OnTimer(WPARAM wParam, LPARAM) {
         PostMessageW(hwnd(), WM_LBUTTONUP, 0, 0);
         return 0;
     }
+    if (wParam == kDisplayChangeTimer) {
+        if (busy() || !m_applier) return 0;  // tried again at the next tick
+        KillTimer(hwnd(), kDisplayChangeTimer);
+        WorkScope relayout(&m_work);
+        UpdateMonitors();
+        m_applier->Relayout();
+        return 0;
+    }
     return Default();
 }
 
@@ -155,10 +172,15 @@ void TrayWindow::InsertWallpaperItems(HMENU popup) {
     const AppSettings& settings = m_context->settings();
     UINT command = kFirstWallpaperCommand;
     bool inserted = false;
+    // The tick goes to what the target monitor shows.
+    const MonitorChoice all{settings.selectedWallPaper, settings.viewStyle};
+    const MonitorChoice shown = m_monitors ? m_monitors->ShownOnTarget(all) : all;
     for (const auto& entry : m_context->list().entries()) {
         if (!entry->m_bInUse) continue;
+        UINT flags = WallpaperMenuFlags(*entry, settings) & ~MF_CHECKED;
+        if (entry->m_strPath == shown.path && entry->m_nStyle == shown.style) flags |= MF_CHECKED;
         // Each item goes on top, so the last entry of the list is the first item.
-        InsertMenuW(popup, 0, MF_BYPOSITION | WallpaperMenuFlags(*entry, settings), command,
+        InsertMenuW(popup, 0, MF_BYPOSITION | flags, command,
                     ToWide(entry->m_strName).c_str());
         ++command;
         inserted = true;
@@ -177,6 +199,7 @@ LRESULT TrayWindow::OnRButtonUp(WPARAM, LPARAM) {
     HMENU popup = m_menu ? GetSubMenu(m_menu, 0) : nullptr;
     if (!popup) return 0;
     InsertWallpaperItems(popup);
+    if (m_monitors) m_monitors->InsertSubmenu(popup, ID_LIST_SHOW);
 
     SetForegroundWindow(hwnd());
     TrackPopupMenu(popup, TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
@@ -202,6 +225,7 @@ LRESULT TrayWindow::OnMenuSelect(WPARAM wParam, LPARAM lParam) {
         return result;
     }
     if (HIWORD(wParam) & MF_POPUP) return result;
+    if (m_monitors && m_monitors->IsMenuCommand(item)) return result;
     (void)lParam;
     std::string text = MenuText(item);
     if (text.empty()) return result;
@@ -219,6 +243,33 @@ LRESULT TrayWindow::OnWallpaperCommand(WPARAM wParam) {
         ApplyAndRunCommand(chosen);
     }
     return 0;
+}
+
+LRESULT TrayWindow::OnDisplayChange(WPARAM, LPARAM) {
+    // The system sends several of these while monitors come and go.
+    SetTimer(hwnd(), kDisplayChangeTimer, kDisplayChangeDelay, nullptr);
+    return Default();
+}
+
+void TrayWindow::UpdateMonitors() {
+    m_monitors->SetMonitors(EnumerateMonitors());
+    PreviewOnTarget();
+}
+
+void TrayWindow::PreviewOnTarget() {
+    RECT monitor = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, work = monitor;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    if (const MonitorInfo* target = m_monitors->target()) {
+        monitor = RECT{target->rect.left, target->rect.top, target->rect.right, target->rect.bottom};
+        work = RECT{target->work.left, target->work.top, target->work.right, target->work.bottom};
+    }
+    m_preview.SetMonitor(monitor, work);
+}
+
+void TrayWindow::OnMonitorCommand(UINT command) {
+    m_monitors->OnMenuCommand(command);
+    m_monitors->Save();
+    PreviewOnTarget();
 }
 
 void TrayWindow::ApplyAndRunCommand(const CWallPaperData& entry) {
@@ -312,6 +363,7 @@ LRESULT TrayWindow::OnDestroy(WPARAM, LPARAM) {
     WorkScope destroying(&m_work);
     if (m_preview.hwnd()) DestroyWindow(m_preview.hwnd());
     m_applier.reset();
+    m_monitors.reset();
     m_context.reset();  // saves the list and the settings
     TrayIcon(NIM_DELETE, nullptr, nullptr);
     return Default();

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/MonitorTargets.h"
 #include "app/WallPaperApplier.h"
 #include "framework/Window.h"
 #include "image/PreviewWindow.h"
@@ -19,6 +20,9 @@ constexpr UINT WM_TRAYNOTIFY = 0x800C;
 constexpr UINT kTrayIconId = 100;
 constexpr UINT kFirstWallpaperCommand = 300;
 constexpr UINT kClickTimer = 1;
+// Lays the desktop out again once the monitors have settled after a change.
+constexpr UINT kDisplayChangeTimer = 2;
+constexpr UINT kDisplayChangeDelay = 500;
 
 // The menu's flags for one entry: greyed when plug-ins are off and the path
 // names no bitmap, checked when it is the wallpaper in use in its style.
@@ -39,6 +43,7 @@ public:
     AppContext* context() { return m_context.get(); }
     PreviewWindow& preview() { return m_preview; }
     HMENU loadedMenu() const { return m_menu; }
+    MonitorTargets* monitors() { return m_monitors.get(); }
     // Work of this window that can show a box or a dialog and wait for it
     // (applying a wallpaper, loading a picture for the preview, the menu, a
     // dialog, a save) marks itself with `WorkScope busy(&tray.work());`.
@@ -66,6 +71,11 @@ private:
     LRESULT OnTimer(WPARAM, LPARAM);
     LRESULT OnRButtonUp(WPARAM, LPARAM);
     LRESULT OnMenuSelect(WPARAM, LPARAM);
+    LRESULT OnDisplayChange(WPARAM, LPARAM);
+    // The monitors as they are now; the preview follows the target.
+    void UpdateMonitors();
+    void PreviewOnTarget();
+    void OnMonitorCommand(UINT command);
     LRESULT OnQueryEndSession(WPARAM, LPARAM);
     LRESULT OnClose(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
@@ -96,6 +106,7 @@ private:
     int m_doubleClick = 0;
     HMENU m_menu = nullptr;
     std::unique_ptr<WallPaperApplier> m_applier;
+    std::unique_ptr<MonitorTargets> m_monitors;
     UINT m_taskbarCreated = 0;
     UINT m_alreadyRunning = 0;
     bool m_endsProgram = false;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/ChangeEffectWindow.h"
+#include "app/DesktopLayout.h"
 #include "framework/Handles.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
@@ -154,13 +155,26 @@ bool WallPaperApplier::Apply(const CWallPaperData& entry) { return Apply(entry, 
 bool WallPaperApplier::ApplyAtStartUp(const CWallPaperData& entry) {
     // The picture is decoded once, before the apply; the apply does not try again.
     unsigned shownBefore = ShownMessageCount();
-    bool loaded = m_context.cache().Load(entry.m_strPath);
-    return Apply(entry, false, !loaded, !loaded && ShownMessageCount() != shownBefore);
+    // Monitors with wallpapers of their own may be all there is to restore.
+    bool loaded = entry.m_strPath.empty() || m_context.cache().Load(entry.m_strPath);
+    return Apply(entry, false, !loaded, !loaded && ShownMessageCount() != shownBefore, true);
 }
 
-bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool decodeFailed, bool failureShown) {
+bool WallPaperApplier::Relayout() {
+    const AppSettings& settings = m_context.settings();
+    if (OwnLayoutFor(settings.viewStyle, m_monitors, nullptr, true) != OwnLayout::None)
+        return Apply(CWallPaperData(std::string(), settings.selectedWallPaper, settings.viewStyle), false, false, false,
+                     true);
+    return true;
+}
+
+bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool decodeFailed, bool failureShown,
+                             bool keepMonitors) {
     AppSettings& settings = m_context.settings();
     CWallBitmapList& cache = m_context.cache();
+    // A choice for one monitor leaves the wallpaper of all monitors as it is.
+    const MonitorInfo* target = keepMonitors || !m_monitors ? nullptr : m_monitors->target();
+    const MonitorChoice allMonitors{settings.selectedWallPaper, settings.viewStyle};
 
     // A picture that fails to decode is tried once and reported once in an
     // apply: the decoder may have shown its own message already.
@@ -179,17 +193,24 @@ bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool deco
     // The effect captures the screen now, before the wallpaper changes under it.
     if (effect && load()) {
         // The window owns itself from here on, whether or not it could open.
-        (new ChangeEffectWindow(held.bitmap(), entry.m_nStyle, settings.enableHalfTone))->Create();
+        auto* window = new ChangeEffectWindow(held.bitmap(), entry.m_nStyle, settings.enableHalfTone);
+        if (target) window->CoverMonitor(target->rect, target->work);
+        window->Create();
     }
 
     std::string wallpaperFile = entry.m_strPath;
-    if (settings.enableHalfTone || settings.enableSPI) {
+    DesktopStyleValues values = DesktopValuesFor(entry.m_nStyle);
+    const OwnLayout own = OwnLayoutFor(entry.m_nStyle, m_monitors, target, keepMonitors);
+    if (own != OwnLayout::None || settings.enableHalfTone || settings.enableSPI) {
         // A conversion is needed: the picture must be decoded (the menu
         // preview may have been off), then written as a bitmap file.
-        if (!held) held = cache.Hold(entry.m_strPath);
-        if (!held) load();
+        // Monitors with wallpapers of their own are laid out again even
+        // when there is no wallpaper for all of them.
+        const bool nothingForAll = keepMonitors && entry.m_strPath.empty() && own == OwnLayout::VirtualScreen;
+        if (!held && !nothingForAll) held = cache.Hold(entry.m_strPath);
+        if (!held && !nothingForAll) load();
         HBITMAP picture = held.bitmap();
-        if (!picture) {
+        if (!picture && !nothingForAll) {
             // A lack of memory was told as the decoder's code; the choice
             // that came to nothing is told as well.
             if (!failureShown || cache.lastLoadLackedMemory())
@@ -198,7 +219,19 @@ bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool deco
         }
         wallpaperFile = TemporaryWallpaperPath();
         bool scale = entry.m_nStyle == kStyleStretch && settings.enableHalfTone;
-        if (!WriteWallpaperBitmap(picture, wallpaperFile, scale)) {
+        bool written;
+        if (own == OwnLayout::VirtualScreen) {
+            DesktopLayout layout{m_monitors->monitors(), VirtualScreenRect(), target,
+                                 MonitorChoice{entry.m_strPath, entry.m_nStyle}, allMonitors, keepMonitors};
+            written = WriteVirtualScreen(m_context, layout, *m_monitors, wallpaperFile);
+            values = kTiledValues;
+        } else if (own == OwnLayout::OneScreen) {
+            written = WriteOneScreen(picture, entry.m_nStyle, wallpaperFile);
+            values = DesktopValuesFor(kStyleCentre);
+        } else {
+            written = WriteWallpaperBitmap(picture, wallpaperFile, scale);
+        }
+        if (!written) {
             ShowAppMessage(Format(kWriteFailedMessage, wallpaperFile));
             return false;
         }
@@ -206,7 +239,6 @@ bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool deco
 
     RegistryKey desktop;
     if (desktop.Open(HKEY_CURRENT_USER, "Control Panel\\Desktop") != ERROR_SUCCESS) return false;
-    DesktopStyleValues values = DesktopValuesFor(entry.m_nStyle);
     desktop.SetString("TileWallPaper", values.tile);
     desktop.SetString("WallpaperStyle", values.style);
     desktop.Close();
@@ -218,7 +250,10 @@ bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool deco
         return false;
     // Only a wallpaper the system took becomes the selection: the menu ticks
     // it and the next start applies it again.
-    settings.selectedWallPaper = entry.m_strPath;
-    settings.viewStyle = entry.m_nStyle;
+    if (!target) {
+        settings.selectedWallPaper = entry.m_strPath;
+        settings.viewStyle = entry.m_nStyle;
+    }
+    if (!keepMonitors && m_monitors) RememberMonitorChoice(*m_monitors, target, entry);
     return true;
 }

@@ -11,6 +11,7 @@
 #include "list/CWallPaperData.h"
 
 class AppContext;
+class MonitorTargets;
 
 // "TileWallPaper" and "WallpaperStyle" for a display style.
 struct DesktopStyleValues { const char* tile; const char* style; };
@@ -31,6 +32,11 @@ public:
     // The wallpaper of the last run, at start: the picture is loaded first,
     // the effect stays off, and a missing picture gives at most one message.
     bool ApplyAtStartUp(const CWallPaperData& entry);
+    // After the monitors changed: lays the desktop out again where the
+    // program does that itself (fit, fill, a wallpaper per monitor).
+    bool Relayout();
+    // The monitors and their own wallpapers; none: one picture for the whole desktop.
+    void SetMonitorTargets(MonitorTargets* monitors) { m_monitors = monitors; }
     // Writes `picture` (the cache's) as a BMP file, scaled to the screen when asked.
     bool WriteWallpaperBitmap(HBITMAP picture, const std::string& path, bool scaleToScreen);
 
@@ -42,10 +48,14 @@ public:
 private:
     // `decodeFailed`: the picture was already tried and did not decode;
     // `failureShown`: and a message said so.
-    bool Apply(const CWallPaperData& entry, bool effect, bool decodeFailed = false, bool failureShown = false);
+    // `keepMonitors`: `entry` is the wallpaper of all monitors, and each
+    // monitor's own choice stays (start-up, a change of the monitors).
+    bool Apply(const CWallPaperData& entry, bool effect, bool decodeFailed = false, bool failureShown = false,
+               bool keepMonitors = false);
     static std::string TemporaryPathFor(const std::string& programDirectory);
 
     AppContext& m_context;
+    MonitorTargets* m_monitors = nullptr;
     // The folder last found writable, so the test is not made at every change.
     std::string m_checkedFolder, m_temporaryPath;
 };

@@ -18,6 +18,8 @@ const StyleItem kStyleItems[] = {
     {"拡大", kStyleStretch},
     {"並べる", kStyleTile},
     {"中央", kStyleCentre},
+    {"全体表示", kStyleFit},
+    {"画面いっぱい", kStyleFill},
 };
 
 bool EndsWithSeparator(const std::string& folder) {
@@ -142,18 +144,23 @@ void FolderImportDialog::OnSelectionChange() {
     InvalidateRect(hwnd(), &m_previewRect, TRUE);
 }
 
+DisplayStyle FolderImportDialog::ChosenStyle() const {
+    int row = m_styles.GetCurSel();
+    return row < 0 ? kStyleStretch : static_cast<DisplayStyle>(m_styles.GetItemData(row));
+}
+
 void FolderImportDialog::PaintPreview() {
     if (m_previewPath.empty()) return;
     DrawDialogPreview(Item(IDC_IMPORT_PREVIEW), m_previewRect.right - m_previewRect.left,
                       m_previewRect.bottom - m_previewRect.top, m_context.cache().GetBitmap(m_previewPath),
-                      m_context.settings().enableHalfTone);
+                      m_context.settings().enableHalfTone, ChosenStyle());
 }
 
 void FolderImportDialog::OnOK() {
     UpdateData(true);
     // The sorted list places its rows: the code travels with the row.
     LPARAM style = m_styles.GetItemData(m_styleIndex >= 0 ? m_styleIndex : 0);
-    if (style < kStyleCentre || style > kStyleStretch) style = kStyleCentre;
+    if (!IsKnownStyle(static_cast<DisplayStyle>(style))) style = kStyleCentre;
     m_entries.clear();
     for (int row = 0; row < m_fileList.GetCount(); ++row) {
         std::string path = RowPath(row);
@@ -177,6 +184,11 @@ bool FolderImportDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_IMPORT_FILES && HIWORD(wParam) == LBN_SELCHANGE) {
             OnSelectionChange();
+            *result = 0;
+            return true;
+        }
+        if (LOWORD(wParam) == IDC_IMPORT_STYLE && HIWORD(wParam) == CBN_SELCHANGE) {
+            InvalidateRect(hwnd(), &m_previewRect, TRUE);  // fit and fill show differently
             *result = 0;
             return true;
         }

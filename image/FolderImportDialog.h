@@ -58,6 +58,8 @@ private:
     int m_styleIndex = 0;
     std::vector<std::unique_ptr<CWallPaperData>> m_entries;
     std::string m_previewPath;
+    // The style chosen in the combo box: fit and fill keep the aspect in the preview.
+    DisplayStyle ChosenStyle() const;
     RECT m_previewRect = {0, 0, 0, 0};
     // Row data is an index into this store, which lives as long as the dialog
     // object, so a row can never reach a freed path.

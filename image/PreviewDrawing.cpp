@@ -1,5 +1,6 @@
 #include "image/PreviewDrawing.h"
 
+#include "app/WallpaperComposer.h"
 #include "framework/Handles.h"
 
 HBITMAP CreateButtonFaceBitmap(HDC dc, int width, int height) {
@@ -19,7 +20,7 @@ RECT PreviewRectIn(HWND dialog, HWND control) {
     return r;
 }
 
-void DrawDialogPreview(HWND control, int width, int height, HBITMAP picture, bool halftone) {
+void DrawDialogPreview(HWND control, int width, int height, HBITMAP picture, bool halftone, DisplayStyle style) {
     WindowDC dc(control);
     if (!dc) return;
     UniqueMemoryDC memory(CreateCompatibleDC(dc.get()));
@@ -31,6 +32,10 @@ void DrawDialogPreview(HWND control, int width, int height, HBITMAP picture, boo
     BITMAP info = {};
     if (!memory || !picture || !GetObjectW(picture, sizeof(info), &info)) return;
     ScopedSelect select(memory.get(), picture);
+    if (IsAspectStyle(style) && !placeholder) {
+        DrawLook(dc.get(), width, height, memory.get(), info.bmWidth, info.bmHeight, style, halftone);
+        return;
+    }
     if (halftone) {
         SetStretchBltMode(dc.get(), HALFTONE);
         SetBrushOrgEx(dc.get(), 0, 0, nullptr);

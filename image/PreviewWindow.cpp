@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/WallpaperComposer.h"
 #include "framework/Handles.h"
 #include "image/CWallBitmapList.h"
 #include "image/PreviewDrawing.h"
@@ -49,6 +50,19 @@ bool PreviewWindow::Create(AppContext* context, bool halftone) {
     return CreateModeless(nullptr);
 }
 
+void PreviewWindow::SetMonitor(const RECT& monitor, const RECT& work) {
+    m_onMonitor = true;
+    m_monitor = monitor;
+    m_monitorWork = work;
+    if (!hwnd()) return;
+    // Measured again as at initialisation, at the monitor's aspect.
+    const int cx = monitor.right - monitor.left, cy = monitor.bottom - monitor.top;
+    PreviewRect r = InitialPreviewPlacement(cx, cy, PreviewRect{work.left, work.top, work.right, work.bottom});
+    SetWindowPos(hwnd(), HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
+    GetClientRect(hwnd(), &m_client);
+    s_lastPath.clear();  // the next show moves it into the corner
+}
+
 BOOL PreviewWindow::OnInitDialog() {
     int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
     PreviewRect r = InitialPreviewPlacement(cx, cy, WorkArea());
@@ -87,7 +101,10 @@ void PreviewWindow::OnPreviewPicture(WPARAM wParam, LPARAM lParam) {
     }
     int w = m_client.right - m_client.left, h = m_client.bottom - m_client.top;
     if (s_lastPath.empty()) {
-        PreviewRect r = CornerPlacement(WorkArea(), w, h);
+        const PreviewRect work = m_onMonitor ? PreviewRect{m_monitorWork.left, m_monitorWork.top, m_monitorWork.right,
+                                                           m_monitorWork.bottom}
+                                             : WorkArea();
+        PreviewRect r = CornerPlacement(work, w, h);
         MoveWindow(hwnd(), r.left, r.top, w, h, TRUE);
     }
     m_style = static_cast<DisplayStyle>(lParam);
@@ -110,7 +127,8 @@ void PreviewWindow::OnPictureReady() {
 void PreviewWindow::Paint(HDC dc) {
     if (m_path.empty() || !m_context) return;
     const int w = m_client.right - m_client.left, h = m_client.bottom - m_client.top;
-    const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    const int cx = m_onMonitor ? m_monitor.right - m_monitor.left : GetSystemMetrics(SM_CXSCREEN);
+    const int cy = m_onMonitor ? m_monitor.bottom - m_monitor.top : GetSystemMetrics(SM_CYSCREEN);
 
     UniqueMemoryDC source(CreateCompatibleDC(dc));
     UniqueBitmap placeholder;
@@ -130,6 +148,12 @@ void PreviewWindow::Paint(HDC dc) {
             SetBrushOrgEx(dc, 0, 0, nullptr);
         }
         StretchBlt(dc, 0, 0, w, h, source.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        return;
+    }
+    if (IsAspectStyle(style)) {
+        // The window has the monitor's aspect: fitted or filled into it, the
+        // picture looks as on the desktop.
+        DrawLook(dc, w, h, source.get(), info.bmWidth, info.bmHeight, style, m_halftone);
         return;
     }
     if (style != kStyleCentre && style != kStyleTile) return;

@@ -27,6 +27,10 @@ public:
 
     bool Create(AppContext* context, bool halftone);
     void SetHalftone(bool halftone) { m_halftone = halftone; }
+    // The monitor the preview shows the look of (screen coordinates: the
+    // monitor and its work area); the main screen until called.  The window
+    // takes a quarter of its size and sits in its lower-left corner.
+    void SetMonitor(const RECT& monitor, const RECT& work);
     // The owner's count of running work: a picture being loaded (which may
     // show a decode error and wait for it) counts as such work.
     void SetWorkInProgress(WorkInProgress* work) { m_picture.SetWork(work); }
@@ -54,6 +58,8 @@ private:
     AppContext* m_context = nullptr;
     DeferredPicture m_picture;
     RECT m_client = {0, 0, 0, 0};
+    bool m_onMonitor = false;
+    RECT m_monitor = {0, 0, 0, 0}, m_monitorWork = {0, 0, 0, 0};
     std::string m_path;
     DisplayStyle m_style = kStyleCentre;       // requested
     DisplayStyle m_shownStyle = kStyleCentre;  // of the picture shown

@@ -20,6 +20,7 @@ APT_NEEDS=(
   "/usr/lib/wine/wine:wine32:i386"
   "/usr/lib/wine/wine64:wine64"
   "Xvfb:xvfb"
+  "Xephyr:xserver-xephyr"
   "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf:fonts-ipafont-gothic"
   "locale-gen:locales"
   "import:imagemagick"

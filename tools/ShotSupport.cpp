@@ -29,7 +29,14 @@ void CALLBACK OnShotTick(HWND, UINT, UINT_PTR, DWORD) {
         RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     }
     if (g_shot->ticks == 15) {
-        g_shot->saved = SaveWindowPicture(hwnd, g_shot->output);
+        RECT part = {}, other = {};
+        HWND also = g_shot->also ? g_shot->also() : nullptr;
+        if (also && GetWindowRect(hwnd, &part) && GetWindowRect(also, &other)) {
+            UnionRect(&part, &part, &other);
+            g_shot->saved = SaveScreenPicture(part, g_shot->output);
+        } else {
+            g_shot->saved = SaveWindowPicture(hwnd, g_shot->output);
+        }
         PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         if (g_shot->closeWithOk) PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     }
@@ -79,7 +86,10 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) { return 
 
 bool SaveWindowPicture(HWND hwnd, const std::wstring& path) {
     RECT r;
-    if (!GetWindowRect(hwnd, &r)) return false;
+    return GetWindowRect(hwnd, &r) && SaveScreenPicture(r, path);
+}
+
+bool SaveScreenPicture(const RECT& r, const std::wstring& path) {
     int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) return false;
     HDC screen = GetDC(nullptr);

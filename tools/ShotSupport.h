@@ -15,6 +15,8 @@ std::string DemoBmp(int width, int height, COLORREF from, COLORREF to);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 // The window as it is on the screen, as a 24-bit BMP file.
 bool SaveWindowPicture(HWND hwnd, const std::wstring& path);
+// A part of the screen, as a 24-bit BMP file.
+bool SaveScreenPicture(const RECT& part, const std::wstring& path);
 
 // The first visible dialog box (class #32770) of the calling thread.
 HWND FindThreadDialog();
@@ -28,6 +30,8 @@ void SetListViewRowState(HWND list, int row, UINT mask, UINT state);
 struct DialogShot {
     HWND (*find)() = &FindThreadDialog;
     void (*prepare)(HWND) = nullptr;
+    // Another window saved in the same picture (a dropped-down list), or none.
+    HWND (*also)() = nullptr;
     std::wstring output;
     bool closeWithOk = false;
     int ticks = 0;

@@ -3,7 +3,9 @@
 // preview shows, chooses it, and ends it.  At each stage it creates a marker
 // file in FOLDER (menu-open, chosen) and waits for the matching *-done file,
 // so the caller can take a screenshot meanwhile.
-//   demo-driver TAVRIN_EXE FOLDER
+//   demo-driver TAVRIN_EXE FOLDER [STEPS]
+// With STEPS it goes down that many items to the monitor submenu, opens it
+// and rests on the second monitor instead, which it then chooses.
 #include <windows.h>
 
 #include <string>
@@ -33,7 +35,8 @@ void Stage(const std::wstring& folder, const wchar_t* name) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 3) return 2;
+    if (argc != 3 && argc != 4) return 2;
+    const int submenuSteps = argc == 4 ? _wtoi(argv[3]) : 0;
     std::wstring exe = argv[1], folder = argv[2];
     STARTUPINFOW si = {sizeof(si)};
     PROCESS_INFORMATION pi = {};
@@ -45,7 +48,20 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(tray, 0x800C /* the icon's callback */, 100, WM_RBUTTONUP);
     if (!WaitFor(MenuOpen, nullptr, 10000)) return 1;
     HWND menu = FindWindowW(L"#32768", nullptr);
-    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);  // rest on the top wallpaper: the preview shows
+    if (submenuSteps > 0) {
+        for (int i = 0; i < submenuSteps; ++i) {
+            PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+            Sleep(100);
+        }
+        PostMessageW(menu, WM_KEYDOWN, VK_RIGHT, 0);  // opens it on its first item
+        Sleep(300);
+        for (int i = 0; i < 2; ++i) {
+            PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+            Sleep(100);
+        }
+    } else {
+        PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);  // rest on the top wallpaper: the preview shows
+    }
     Sleep(1500);
     Stage(folder, L"menu-open");
     PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);

@@ -2,7 +2,7 @@
 // demo list (pictures drawn on the spot in C:\壁紙), opens one dialog as the
 // program does, and once it is on screen saves the dialog's window as a BMP
 // and closes it.
-//   shots-list DIALOG OUTPUT.bmp      DIALOG: list, entry-add or entry-edit
+//   shots-list DIALOG OUTPUT.bmp      DIALOG: list, entry-add, entry-edit or entry-styles
 #include <windows.h>
 #include <shellapi.h>
 
@@ -12,6 +12,7 @@
 #include "framework/Profile.h"
 #include "framework/TextBridge.h"
 #include "list/AppContext.h"
+#include "res/resource.h"
 #include "tools/ShotSupport.h"
 #include "ui/WallpaperEntryDialog.h"
 #include "ui/WallpaperListDialog.h"
@@ -28,6 +29,18 @@ void SelectSecondRow(HWND) {
     auto* list = static_cast<WallpaperListDialog*>(g_dialog);
     list->rows().SelectItem(1);
     SetFocus(list->rows().hwnd());
+}
+
+void DropStyleList(HWND dialog) {
+    HWND combo = GetDlgItem(dialog, IDC_ENTRY_STYLE);
+    SetFocus(combo);
+    SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+}
+
+// The style combo box's list while it is dropped down.
+HWND DroppedList() {
+    HWND list = FindWindowW(L"ComboLBox", nullptr);
+    return list && IsWindowVisible(list) ? list : nullptr;
 }
 }  // namespace
 
@@ -68,11 +81,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         g_dialog = &dialog;
         g_shot.prepare = &SelectSecondRow;
         dialog.DoModal(nullptr);
-    } else if (which == L"entry-add" || which == L"entry-edit") {
+    } else if (which == L"entry-add" || which == L"entry-edit" || which == L"entry-styles") {
         WallpaperEntryDialog dialog(context);
         if (which == L"entry-edit") {
             dialog.SetEditMode(true);
             dialog.SetValues(demo[0].name, std::string(kDemoFolder) + demo[0].file, demo[0].style);
+        } else if (which == L"entry-styles") {
+            // A photo fitted, with the style list open: every style there is.
+            dialog.SetEditMode(true);
+            dialog.SetValues(demo[0].name, std::string(kDemoFolder) + demo[0].file, kStyleFit);
+            g_shot.prepare = &DropStyleList;
+            g_shot.also = &DroppedList;
         }
         g_dialog = &dialog;
         dialog.DoModal(nullptr);

@@ -126,7 +126,7 @@ int Make(const NativeString& path) {
         auto entry = std::make_unique<CWallPaperData>();
         if (!Utf8ToCp932(fields[0], &entry->m_strName)) return Fail(where + "name has no code page 932 form");
         if (!Utf8ToCp932(fields[1], &entry->m_strPath)) return Fail(where + "path has no code page 932 form");
-        if (!ParseInt32(fields[2], &entry->m_nStyle)) return Fail(where + "style must be a whole number (0, 1 or 2)");
+        if (!ParseInt32(fields[2], &entry->m_nStyle)) return Fail(where + "style must be a whole number (0 to 4)");
         if (fields[3] != "0" && fields[3] != "1") return Fail(where + "in-use must be 0 or 1");
         entry->m_bInUse = fields[3] == "1";
         if (fields.size() == 7) {

@@ -12,7 +12,7 @@ const char* const kDeleteQuestion = "本当に削除してよろしいですか�
 
 // The combo box's rows, in the order they are added; the sorted control
 // places them, so rows are always found again by their style value.
-const DisplayStyle kStyleRows[] = {kStyleStretch, kStyleTile, kStyleCentre};
+const DisplayStyle kStyleRows[] = {kStyleStretch, kStyleTile, kStyleCentre, kStyleFit, kStyleFill};
 }  // namespace
 
 const CommandEntry<WallpaperEntryDialog> WallpaperEntryDialog::kCommands[] = {

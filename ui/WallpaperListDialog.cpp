@@ -206,6 +206,7 @@ void WallpaperListDialog::ShowPreviewOfSelection() {
     CWallPaperData* entry = RowEntry(row);
     if (!entry) return;
     m_previewPath = entry->m_strPath;
+    m_previewStyle = entry->m_nStyle;
     // A row passed over on the way is not decoded: only where the selection rests.
     if (m_preview.Request(m_previewPath)) InvalidatePreview();
 }
@@ -222,7 +223,7 @@ void WallpaperListDialog::OnPaint() {
     if (m_previewPath.empty()) return;
     DrawDialogPreview(Item(IDC_LIST_PREVIEW), m_previewRect.right - m_previewRect.left,
                       m_previewRect.bottom - m_previewRect.top, m_preview.bitmap(),
-                      m_context.settings().enableHalfTone);
+                      m_context.settings().enableHalfTone, m_previewStyle);
 }
 
 LRESULT WallpaperListDialog::OnNotify(const NMHDR& header) {

@@ -77,6 +77,7 @@ private:
     ListViewCtrl m_rows;
     std::string m_previewPath;
     DeferredPicture m_preview;  // the picture of m_previewPath, once decoded
+    DisplayStyle m_previewStyle = kStyleStretch;  // fit and fill keep the aspect
     RECT m_previewRect = {0, 0, 0, 0};
     HICON m_icon = nullptr;
     HICON m_smallIcon = nullptr;

@@ -274,9 +274,26 @@ TEST_F(EffectFixture, TargetLooks) {
         DestroyWindow(effect->hwnd());
     }
     {
+        SCOPED_TRACE("fit and fill: the look the program writes, at the screen's size");
+        // A tall picture, red above and blue below.
+        UniqueBitmap picture = MakePicture(30, 60, [](int, int y) { return y < 30 ? RGB(255, 0, 0) : RGB(0, 0, 255); });
+        ChangeEffectWindow* effect = Start(picture.get(), kStyleFit, false);
+        ASSERT_NE(nullptr, effect);
+        const CDIBitmap& target = effect->targetImage();
+        EXPECT_EQ(GetSysColor(COLOR_BACKGROUND), PixelOf(target, 0, h / 2));
+        EXPECT_EQ(RGB(255, 0, 0), PixelOf(target, sw / 2, sh / 8));
+        EXPECT_EQ(RGB(0, 0, 255), PixelOf(target, sw / 2, sh / 2 + sh / 8));
+        DestroyWindow(effect->hwnd());
+        effect = Start(picture.get(), kStyleFill, false);
+        ASSERT_NE(nullptr, effect);
+        EXPECT_EQ(RGB(255, 0, 0), PixelOf(effect->targetImage(), 0, 0));  // covered edge to edge
+        EXPECT_EQ(RGB(0, 0, 255), PixelOf(effect->targetImage(), w - 1, h - 1));
+        DestroyWindow(effect->hwnd());
+    }
+    {
         SCOPED_TRACE("any other style leaves the new look black");
         UniqueBitmap picture = MakePicture(16, 16, [](int, int) { return RGB(255, 255, 255); });
-        ChangeEffectWindow* effect = Start(picture.get(), 3, false);
+        ChangeEffectWindow* effect = Start(picture.get(), 5, false);
         ASSERT_NE(nullptr, effect);
         const CDIBitmap& target = effect->targetImage();
         const uint32_t size = CDIBitmap::SectionSize(w, h);

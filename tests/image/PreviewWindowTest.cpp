@@ -155,3 +155,31 @@ TEST_F(PreviewFixture, ASweepDecodesOnlyWhereItComesToRest) {
     EXPECT_EQ(0xFF0000u, ClientPixel(5, 5));
     EXPECT_EQ(decodes + 1, context->cache().decodeCount());
 }
+
+TEST_F(PreviewFixture, OnATargetMonitorItTakesThatMonitorsAspectAndCornerAndFitKeepsThePicturesAspect) {
+    // A tall monitor inside the test screen.
+    const RECT tall = {100, 0, 500, 600};
+    preview.SetMonitor(tall, tall);
+    RECT r;
+    GetWindowRect(preview.hwnd(), &r);
+    EXPECT_EQ(110, r.left);
+    EXPECT_EQ(100, r.right - r.left);
+    EXPECT_EQ(150, r.bottom - r.top);
+
+    Show(red, kStyleFit);  // 4:3: fitted into the tall window, the desktop colour above and below
+    ASSERT_TRUE(IsWindowVisible(preview.hwnd()));
+    GetWindowRect(preview.hwnd(), &r);
+    EXPECT_EQ(110, r.left);
+    EXPECT_EQ(600 - 10, r.bottom);  // the monitor's lower-left corner
+    const RECT& client = preview.clientRect();
+    const int w = client.right, h = client.bottom;
+    COLORREF c = GetSysColor(COLOR_BACKGROUND);
+    const uint32_t desktop = GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
+    EXPECT_EQ(desktop, ClientPixel(w / 2, 1));
+    EXPECT_EQ(desktop, ClientPixel(w / 2, h - 12));  // (the edges take the last few rows)
+    EXPECT_EQ(0xFF0000u, ClientPixel(w / 2, h / 2));
+
+    Show(tiny, kStyleFill);  // a wide picture filled: the window covered, edge to edge
+    EXPECT_EQ(0xFF0000u, ClientPixel(0, 0));
+    EXPECT_EQ(0xFF0000u, ClientPixel(w - 12, h - 12));
+}

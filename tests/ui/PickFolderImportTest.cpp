@@ -83,12 +83,14 @@ TEST_F(FolderImportFixture, OkAddsTheTickedFilesWithTheChosenStyleAndUnloadsTheO
         ClickListBoxTick(List(d), three);
         EXPECT_EQ(0, dialog.fileList().GetCheck(three));
         // The style list is sorted by text: the code travels with each row.
+        // Every style is offered, fit and fill too; fill is chosen.
         HWND combo = GetDlgItem(d, IDC_IMPORT_STYLE);
-        int tile = -1;
+        ASSERT_EQ(5, (int)SendMessageW(combo, CB_GETCOUNT, 0, 0));
+        int fill = -1;
         for (int i = 0; i < (int)SendMessageW(combo, CB_GETCOUNT, 0, 0); ++i)
-            if (SendMessageW(combo, CB_GETITEMDATA, i, 0) == kStyleTile) tile = i;
-        ASSERT_GE(tile, 0);
-        ChooseComboRow(d, IDC_IMPORT_STYLE, tile);
+            if (SendMessageW(combo, CB_GETITEMDATA, i, 0) == kStyleFill) fill = i;
+        ASSERT_GE(fill, 0);
+        ChooseComboRow(d, IDC_IMPORT_STYLE, fill);
         ClickButton(d, IDOK);
     });
     ASSERT_EQ(IDOK, result);
@@ -98,7 +100,7 @@ TEST_F(FolderImportFixture, OkAddsTheTickedFilesWithTheChosenStyleAndUnloadsTheO
     EXPECT_EQ(pics.File("one.bmp"), entries[0]->m_strPath);
     EXPECT_EQ("two.bmp", entries[1]->m_strName);
     for (const auto& e : entries) {
-        EXPECT_EQ(kStyleTile, e->m_nStyle);
+        EXPECT_EQ(kStyleFill, e->m_nStyle);
         EXPECT_TRUE(e->m_bInUse);
     }
     EXPECT_EQ(0, pick.Count(pics.File("three.bmp")));  // unticked: out of the cache

@@ -54,8 +54,8 @@ TEST_F(EntryDialog, AddModeShowsNoDeleteButtonSelectsTheFirstSortedStyleAndRetur
     script.Then(Opened(kAddCaption)).Do([&] {
         EXPECT_FALSE(IsWindowVisible(GetDlgItem(shown, IDC_ENTRY_DELETE)));
         ComboBoxCtrl styles(GetDlgItem(shown, IDC_ENTRY_STYLE));
-        ASSERT_EQ(3, styles.GetCount());
-        for (int i = 0; i < 3; ++i)  // each row carries its own style value
+        ASSERT_EQ(5, styles.GetCount());  // centre, tile, stretch, fit, fill
+        for (int i = 0; i < 5; ++i)  // each row carries its own style value
             EXPECT_STREQ(StyleName((DisplayStyle)styles.GetItemData(i)), styles.GetItemText(i).c_str());
         EXPECT_EQ(0, styles.GetCurSel());
         firstText = styles.GetItemText(0);

@@ -1,0 +1,54 @@
+# The wallpaper menu on two monitors with its monitor submenu open
+# (menu-monitors.png).  Wine takes its monitors from Xinerama, so Tavrin runs
+# without a virtual desktop on a two-screen Xephyr server (800x600 and
+# 640x480) on a private Xvfb host, in a prefix of its own.  At 96 DPI only.
+[ "$SHOTS_DPI" = 96 ] || { echo "(two monitors: 96 DPI only)"; return 0; }
+free_display() {
+  local n=$1
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  echo "$n"
+}
+wait_socket() { for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$1" ] && return 0; sleep 0.1; done; return 1; }
+host=$(free_display 160)
+Xvfb ":$host" -screen 0 2400x1200x24 -nolisten tcp >/dev/null 2>&1 &
+host_pid=$!
+wait_socket "$host" || return 1
+nested=$(free_display $((host + 1)))
+DISPLAY=":$host" Xephyr ":$nested" +xinerama -extension RANDR -screen 800x600 -screen 640x480 -nolisten tcp \
+  >/dev/null 2>&1 &
+nested_pid=$!
+wait_socket "$nested" || { kill $host_pid; return 1; }
+export DISPLAY=":$nested"
+ensure_prefix wineprefix-shots-monitors C.UTF-8
+wine_env wineprefix-shots-monitors C.UTF-8
+
+work="$SHOTS_WORK/monitors"
+mkdir -p "$work"
+convert -size 320x200 gradient:dodgerblue-orange "BMP3:$work/gradient.bmp" &&
+  convert -size 400x300 gradient:skyblue-seagreen "BMP3:$work/landscape.bmp" || return 1
+printf '%s\t%s\t%s\t1\n' \
+  "海 (全体表示)" "$(winepath -w "$work/landscape.bmp")" 3 \
+  "夕焼け (画面いっぱい)" "$(winepath -w "$work/gradient.bmp")" 4 |
+  wine "$BIN_DIR/tvltool.exe" make "$(winepath -w "$work/List.tvl")" >/dev/null 2>&1 || return 1
+settings='HKCU\Software\Vandrel Software\Tavrin\Settings'
+wine reg add "$settings" /v ConfPath /t REG_SZ /d "$(winepath -w "$work/List.tvl")" /f >/dev/null 2>&1
+wine reg add "$settings" /v DeskCalPath /t REG_SZ /d "" /f >/dev/null 2>&1
+wine reg delete "$settings" /v SelectedWallPaper /f >/dev/null 2>&1
+wine reg delete 'HKCU\Software\Vandrel Software\Tavrin\Monitors' /f >/dev/null 2>&1
+
+# Two wallpapers and a separator above the submenu.
+timeout "$SHOTS_TIMEOUT" wine "$BIN_DIR/demo-driver.exe" "$(winepath -w "$BIN_DIR/tavrin.exe")" \
+  "$(winepath -w "$work")" 3 </dev/null >/dev/null 2>&1 &
+driver=$!
+status=0
+for stage in menu-open chosen; do
+  for _ in $(seq 400); do [ -e "$work/$stage" ] && break; sleep 0.1; done
+  if [ ! -e "$work/$stage" ]; then echo "Tavrin did not reach '$stage'" >&2; status=1; break; fi
+  # The main monitor, where the tray window and the menu are.
+  [ $stage = menu-open ] && { shots_screen menu-monitors 800x600+0+0 || status=1; }
+  touch "$work/$stage-done"
+done
+wait $driver
+wineserver -k 2>/dev/null
+kill $nested_pid $host_pid 2>/dev/null
+return $status

@@ -182,9 +182,12 @@ TEST(TvwicEndToEnd, WalkingAMenuOfLargePhotosStaysWithinTheBudgetAndAppliesTheLa
     std::printf("resident memory: %llu MiB at start, walk peak %llu MiB, peak with the apply %llu MiB\n",
                 (unsigned long long)(atStart / MiB), (unsigned long long)(walkPeak / MiB),
                 (unsigned long long)(peak / MiB));
-    EXPECT_LE(walkPeak, atStart + (256 + 64) * MiB) << "the budget plus one picture being decoded";
+    // The budget plus one picture being decoded (the plug-in's rows and the
+    // screen bitmap made from them), with room for the heap's own slack: the
+    // cache without a budget went past 700 MiB on this walk.
+    EXPECT_LE(walkPeak, atStart + (256 + 96) * MiB) << "the budget plus one picture being decoded";
     // Applying adds the wallpaper file's bytes (48 MB) for the length of the write.
-    EXPECT_LE(peak, atStart + (256 + 64 + 48) * MiB);
+    EXPECT_LE(peak, atStart + (256 + 96 + 48) * MiB);
     EXPECT_LT(peak, 700 * MiB);
 
     HBITMAP written = (HBITMAP)LoadImageW(nullptr, W(DesktopWallpaper()).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);

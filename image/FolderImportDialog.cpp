@@ -104,6 +104,7 @@ BOOL FolderImportDialog::OnInitDialog() {
     FillStyles();
     FillFiles();
     m_previewRect = PreviewRectIn(hwnd(), Item(IDC_IMPORT_PREVIEW));
+    m_preview.Attach(hwnd(), &m_context.cache(), [this] { InvalidateRect(hwnd(), &m_previewRect, TRUE); });
     UpdateData(false);
     return TRUE;
 }
@@ -140,8 +141,8 @@ void FolderImportDialog::OnSelectionChange() {
     int row = m_fileList.GetCurSel();
     if (row < 0) return;
     m_previewPath = RowPath(row);
-    m_context.cache().Load(m_previewPath);
-    InvalidateRect(hwnd(), &m_previewRect, TRUE);
+    // A row passed over on the way is not decoded: only where the selection rests.
+    if (m_preview.Request(m_previewPath)) InvalidateRect(hwnd(), &m_previewRect, TRUE);
 }
 
 DisplayStyle FolderImportDialog::ChosenStyle() const {
@@ -152,7 +153,7 @@ DisplayStyle FolderImportDialog::ChosenStyle() const {
 void FolderImportDialog::PaintPreview() {
     if (m_previewPath.empty()) return;
     DrawDialogPreview(Item(IDC_IMPORT_PREVIEW), m_previewRect.right - m_previewRect.left,
-                      m_previewRect.bottom - m_previewRect.top, m_context.cache().GetBitmap(m_previewPath),
+                      m_previewRect.bottom - m_previewRect.top, m_preview.bitmap(),
                       m_context.settings().enableHalfTone, ChosenStyle());
 }
 

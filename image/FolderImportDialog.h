@@ -11,6 +11,7 @@
 #include "framework/ComboBoxCtrl.h"
 #include "framework/Dialog.h"
 #include "framework/Window.h"
+#include "image/DeferredPicture.h"
 #include "list/CWallPaperData.h"
 
 class AppContext;
@@ -58,6 +59,7 @@ private:
     int m_styleIndex = 0;
     std::vector<std::unique_ptr<CWallPaperData>> m_entries;
     std::string m_previewPath;
+    DeferredPicture m_preview;  // the picture of m_previewPath, once decoded
     // The style chosen in the combo box: fit and fill keep the aspect in the preview.
     DisplayStyle ChosenStyle() const;
     RECT m_previewRect = {0, 0, 0, 0};

@@ -94,6 +94,7 @@ BOOL CArcFileSelectDlg::OnInitDialog() {
     }
     SetWindowTextCp932(Item(IDC_ARC_PATH), m_archivePath);
     m_previewRect = PreviewRectIn(hwnd(), Item(IDC_ARC_PREVIEW));
+    m_preview.Attach(hwnd(), &m_context.cache(), [this] { InvalidateRect(hwnd(), &m_previewRect, TRUE); });
     m_filterIndex = 0;
     UpdateData(false);
     FillMemberList();
@@ -148,6 +149,7 @@ void CArcFileSelectDlg::ClearSelection() {
     m_member.clear();
     m_displayName.clear();
     m_memberPath.clear();
+    m_preview.Clear();
     m_fileName.clear();
     SetWindowTextCp932(Item(IDC_ARC_DETAILS), "");
     InvalidateRect(hwnd(), &m_previewRect, TRUE);
@@ -161,15 +163,15 @@ void CArcFileSelectDlg::OnMemberSelected(int row) {
     m_displayName = m_member;
     m_memberPath = MakeArchiveMemberPath(m_archivePath, m_member);
     m_fileName = m_member;
-    m_context.cache().Load(m_memberPath);
-    InvalidateRect(hwnd(), &m_previewRect, TRUE);
+    // A member passed over on the way is not extracted and decoded: only where the selection rests.
+    if (m_preview.Request(m_memberPath)) InvalidateRect(hwnd(), &m_previewRect, TRUE);
     UpdateData(false);
 }
 
 void CArcFileSelectDlg::PaintPreview() {
     if (m_memberPath.empty()) return;
     DrawDialogPreview(Item(IDC_ARC_PREVIEW), m_previewRect.right - m_previewRect.left,
-                      m_previewRect.bottom - m_previewRect.top, m_context.cache().GetBitmap(m_memberPath),
+                      m_previewRect.bottom - m_previewRect.top, m_preview.bitmap(),
                       m_context.settings().enableHalfTone);
 }
 

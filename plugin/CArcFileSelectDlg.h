@@ -11,6 +11,7 @@
 #include "framework/Dialog.h"
 #include "framework/ImageListCtrl.h"
 #include "framework/ListViewCtrl.h"
+#include "image/DeferredPicture.h"
 #include "plugin/CSPISupport.h"
 
 class AppContext;
@@ -56,6 +57,7 @@ private:
     std::string m_member;
     std::string m_displayName;
     std::string m_memberPath;
+    DeferredPicture m_preview;  // the picture of m_memberPath, once decoded
     // Set while the window goes away: late notifications touch nothing.
     bool m_closing = false;
 };

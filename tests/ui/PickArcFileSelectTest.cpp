@@ -102,12 +102,16 @@ TEST_F(ArcSelectFixture, SelectingAMemberShowsItsDetailsAndPreviewAndOkReturnsIt
         HWND preview = GetDlgItem(d, IDC_ARC_PREVIEW);
         RECT r;
         GetClientRect(preview, &r);
+        // Decoded once the selection has rested; the member passed over is never extracted.
+        PumpMessagesUntil([&] { return pick.Count(archive + "|pics/x.ppm") > 0; });
+        PumpMessages();
         pixel = ControlPixel(d, preview, 1, 1);  // the picture's top-left pixel, stretched
         // Typing a name does not change what is chosen.
         SetWindowTextCp932(GetDlgItem(d, IDC_ARC_FILENAME), "typed.ppm");
         ClickButton(d, IDOK);
     });
     ASSERT_EQ(IDOK, result);
+    EXPECT_EQ(0, pick.Count(archive + "|other/x.ppm")) << "passed over before it was decoded";
     EXPECT_EQ("pics/x.ppm", name);
     EXPECT_EQ(archive + "|pics/x.ppm", dialog.ResultPath());
     EXPECT_EQ("pics/x.ppm", dialog.displayName());
@@ -115,7 +119,6 @@ TEST_F(ArcSelectFixture, SelectingAMemberShowsItsDetailsAndPreviewAndOkReturnsIt
     EXPECT_NE(std::string::npos, details.find("\r\nOrg_Size:") );
     EXPECT_NE(std::string::npos, details.find("\r\nMethod:tar"));
     EXPECT_EQ(1, pick.Count(archive + "|pics/x.ppm"));
-    EXPECT_EQ(1, pick.Count(archive + "|other/x.ppm"));
     Rgb top = TestPixel(0, 0);
     EXPECT_EQ((uint32_t(top.r) << 16) | (top.g << 8) | top.b, pixel);
 }

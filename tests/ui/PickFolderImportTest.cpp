@@ -76,10 +76,12 @@ TEST_F(FolderImportFixture, OkAddsTheTickedFilesWithTheChosenStyleAndUnloadsTheO
         int three = RowOf(dialog, "three.bmp");
         ClickListBoxRow(List(d), three);
         EXPECT_EQ(pics.File("three.bmp"), dialog.previewPath());
-        EXPECT_EQ(1, pick.Count(pics.File("three.bmp")));
+        // Decoded once the selection rests there.
+        EXPECT_TRUE(PumpMessagesUntil([&] { return pick.Count(pics.File("three.bmp")) == 1; }));
         ClickListBoxRow(List(d), RowOf(dialog, "two.bmp"));
+        EXPECT_TRUE(PumpMessagesUntil([&] { return pick.Count(pics.File("two.bmp")) == 1; }));
         ClickListBoxRow(List(d), RowOf(dialog, "two.bmp"));
-        EXPECT_EQ(2, pick.Count(pics.File("two.bmp")));  // a reference per selection
+        EXPECT_EQ(2, pick.Count(pics.File("two.bmp")));  // cached: a reference per selection
         ClickListBoxTick(List(d), three);
         EXPECT_EQ(0, dialog.fileList().GetCheck(three));
         // The style list is sorted by text: the code travels with each row.
@@ -169,6 +171,8 @@ TEST_F(FolderImportFixture, CancelAddsNothingAndKeepsPreviewedPictures) {
         GetClientRect(preview, &r);
         before = ControlPixel(d, preview, r.right / 2, r.bottom / 2);
         ClickListBoxRow(List(d), 0);
+        // The picture is decoded once the selection has rested.
+        PumpMessagesUntil([&] { return ControlPixel(d, preview, r.right / 2, r.bottom / 2) == 0xFF0000u; });
         centre = ControlPixel(d, preview, r.right / 2, r.bottom / 2);
         ClickButton(d, IDCANCEL);
     });

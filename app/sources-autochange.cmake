@@ -1,0 +1,6 @@
+# "Next", the automatic change and the command line.
+list(APPEND TAVRIN_PORTABLE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/AutoChangeTimer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/NextWallpaperOrder.cpp)
+list(APPEND TAVRIN_WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/CommandLine.cpp)

@@ -49,6 +49,7 @@ const MessageEntry<TrayWindow> TrayWindow::kMessages[] = {
     {WM_QUERYENDSESSION, &TrayWindow::OnQueryEndSession},
     {WM_CLOSE, &TrayWindow::OnClose},
     {WM_DESTROY, &TrayWindow::OnDestroy},
+    {WM_POWERBROADCAST, &TrayWindow::OnPowerBroadcast},
 };
 
 const CommandEntry<TrayWindow> TrayWindow::kCommands[] = {
@@ -78,6 +79,7 @@ LRESULT TrayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // Under running work only the exit passes (and its close waits).
         if (busy() && !(HIWORD(wParam) == 0 && LOWORD(wParam) == ID_APP_EXIT_TRAY)) return 0;
         if (HIWORD(wParam) == 0 && DispatchCommandTable(this, kCommands, LOWORD(wParam))) return 0;
+        if (HIWORD(wParam) == 0 && m_changer && m_changer->HandleMenuCommand(LOWORD(wParam))) return 0;
         return OnWallpaperCommand(wParam);
     }
     // The notification area was re-created (Explorer restarted): put the icon back.
@@ -96,6 +98,9 @@ LRESULT TrayWindow::OnCreate(WPARAM, LPARAM) {
     if (Default() == -1) return -1;
     m_context = std::make_unique<AppContext>(m_profile);
     m_applier = std::make_unique<WallPaperApplier>(*m_context);
+    m_changer = std::make_unique<WallpaperChanger>(
+        *m_context, hwnd(), kAutoChangeTimer, [this](const CWallPaperData& entry) { return ApplyAndRunCommand(entry); },
+        [this] { return busy(); });
     m_preview.SetWorkInProgress(&m_work);
     m_preview.Create(m_context.get(), m_context->settings().enableHalfTone);
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
@@ -148,6 +153,10 @@ LRESULT TrayWindow::OnTimer(WPARAM wParam, LPARAM) {
         PostMessageW(hwnd(), WM_LBUTTONUP, 0, 0);
         return 0;
     }
+    if (wParam == kAutoChangeTimer) {
+        if (m_changer) m_changer->Look();
+        return 0;
+    }
     return Default();
 }
 
@@ -177,6 +186,7 @@ LRESULT TrayWindow::OnRButtonUp(WPARAM, LPARAM) {
     HMENU popup = m_menu ? GetSubMenu(m_menu, 0) : nullptr;
     if (!popup) return 0;
     InsertWallpaperItems(popup);
+    if (m_changer) m_changer->MarkMenu(popup);
 
     SetForegroundWindow(hwnd());
     TrackPopupMenu(popup, TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
@@ -221,10 +231,12 @@ LRESULT TrayWindow::OnWallpaperCommand(WPARAM wParam) {
     return 0;
 }
 
-void TrayWindow::ApplyAndRunCommand(const CWallPaperData& entry) {
+bool TrayWindow::ApplyAndRunCommand(const CWallPaperData& entry) {
     WorkScope applying(&m_work);
-    m_applier->Apply(entry);
+    bool applied = m_applier->Apply(entry);
+    if (applied && m_changer) m_changer->NoteChange();
     RunPostChangeCommand(m_context->settings().postChangeCommand);
+    return applied;
 }
 
 // The list, add and settings dialogs.  While one is open a right click on
@@ -301,7 +313,10 @@ LRESULT TrayWindow::OnClose(WPARAM, LPARAM) {
 }
 
 void TrayWindow::OnWorkReturned() {
-    if (m_destroying || !hwnd() || !m_closePending) return;
+    if (m_destroying || !hwnd()) return;
+    // An automatic change that fell due meanwhile is made now.
+    if (m_changer && !m_closePending) m_changer->Look();
+    if (!m_closePending) return;
     m_closePending = false;
     PostMessageW(hwnd(), WM_CLOSE, 0, 0);
 }
@@ -311,10 +326,17 @@ LRESULT TrayWindow::OnDestroy(WPARAM, LPARAM) {
     m_destroying = true;
     WorkScope destroying(&m_work);
     if (m_preview.hwnd()) DestroyWindow(m_preview.hwnd());
+    m_changer.reset();
     m_applier.reset();
     m_context.reset();  // saves the list and the settings
     TrayIcon(NIM_DELETE, nullptr, nullptr);
     return Default();
+}
+
+LRESULT TrayWindow::OnPowerBroadcast(WPARAM wParam, LPARAM) {
+    // Back from sleep: a change that fell due meanwhile is made once.
+    if ((wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) && m_changer) m_changer->Look();
+    return TRUE;
 }
 
 void TrayWindow::OnExit() { PostMessageW(hwnd(), WM_CLOSE, 0, 0); }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/WallPaperApplier.h"
+#include "app/WallpaperChanger.h"
 #include "framework/Window.h"
 #include "image/PreviewWindow.h"
 #include "list/AppContext.h"
@@ -19,6 +20,7 @@ constexpr UINT WM_TRAYNOTIFY = 0x800C;
 constexpr UINT kTrayIconId = 100;
 constexpr UINT kFirstWallpaperCommand = 300;
 constexpr UINT kClickTimer = 1;
+constexpr UINT kAutoChangeTimer = 2;
 
 // The menu's flags for one entry: greyed when plug-ins are off and the path
 // names no bitmap, checked when it is the wallpaper in use in its style.
@@ -39,6 +41,7 @@ public:
     AppContext* context() { return m_context.get(); }
     PreviewWindow& preview() { return m_preview; }
     HMENU loadedMenu() const { return m_menu; }
+    WallpaperChanger* changer() { return m_changer.get(); }
     // Work of this window that can show a box or a dialog and wait for it
     // (applying a wallpaper, loading a picture for the preview, the menu, a
     // dialog, a save) marks itself with `WorkScope busy(&tray.work());`.
@@ -69,6 +72,7 @@ private:
     LRESULT OnQueryEndSession(WPARAM, LPARAM);
     LRESULT OnClose(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
+    LRESULT OnPowerBroadcast(WPARAM, LPARAM);
     void OnListDialog();
     void OnAddEntry();
     void OnSettings();
@@ -76,7 +80,7 @@ private:
     void OnExit();
     LRESULT OnWallpaperCommand(WPARAM wParam);
 
-    void ApplyAndRunCommand(const CWallPaperData& entry);
+    bool ApplyAndRunCommand(const CWallPaperData& entry);
     void OnWorkReturned();
     std::string MenuText(UINT command) const;
     bool TrayIcon(DWORD action, HICON icon, const char* tip);
@@ -96,6 +100,7 @@ private:
     int m_doubleClick = 0;
     HMENU m_menu = nullptr;
     std::unique_ptr<WallPaperApplier> m_applier;
+    std::unique_ptr<WallpaperChanger> m_changer;
     UINT m_taskbarCreated = 0;
     UINT m_alreadyRunning = 0;
     bool m_endsProgram = false;

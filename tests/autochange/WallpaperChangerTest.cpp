@@ -1,0 +1,147 @@
+// "Next" and the automatic change, on a tray window of this process.
+#include <gtest/gtest.h>
+
+#include "../image/TestPictures.h"
+#include "TestSupport.h"
+#include "app/TrayWindow.h"
+#include "framework/TextBridge.h"
+#include "framework/UserMessages.h"
+#include "res/resource.h"
+
+namespace {
+struct ChangerFixture : ::testing::Test {
+    TempDir dir;
+    MemoryProfile profile;
+    ScopedMessageRecorder messages;
+    std::unique_ptr<TrayWindow> tray;
+    uint64_t now = 1000;
+
+    void SetUp() override {
+        profile.WriteString("Settings", "ConfPath", dir.File("List.tvl"));
+        profile.WriteString("Settings", "DeskCalPath", "");
+    }
+    void Start() {
+        tray = std::make_unique<TrayWindow>(profile);
+        ASSERT_TRUE(tray->Create());
+        tray->changer()->SetClock([this] { return now; });
+        tray->changer()->SetBlocked([this] { return blocked; });
+    }
+    void TearDown() override {
+        if (!tray) return;
+        tray->context()->list().SetPath("");
+        DestroyWindow(tray->hwnd());
+    }
+    // Appended to the list: the menu and the list dialog show the last one first.
+    std::string Add(const std::string& name, bool picture = true, bool inUse = true) {
+        std::string path = dir.File(name);
+        if (picture) WriteTestBitmap(path, 8, 8, SolidRed);
+        else WriteBytes(path, "not a picture");
+        auto e = std::make_unique<CWallPaperData>(name, path, kStyleCentre);
+        e->m_bInUse = inUse;
+        tray->context()->list().Append(std::move(e));
+        return path;
+    }
+    const std::string& Selected() { return tray->context()->settings().selectedWallPaper; }
+    bool blocked = false;
+};
+
+}  // namespace
+
+TEST_F(ChangerFixture, NextFollowsTheMenuOrderAndPassesOverWhatCannotBeShownWithoutABox) {
+    Start();
+    std::string a = Add("a.bmp"), broken = Add("broken.bmp", false), c = Add("c.bmp");
+    Add("off.bmp", true, false);
+    std::string jpg = Add("photo.jpg");  // greyed without plug-ins
+    tray->context()->settings().selectedWallPaper = c;
+
+    // The menu shows photo.jpg, c, broken, a: after c comes a (broken is passed over).
+    SendMessageW(tray->hwnd(), WM_COMMAND, ID_NEXT_WALLPAPER, 0);
+    EXPECT_EQ(a, Selected());
+    EXPECT_EQ(0u, messages.shown.size()) << messages.shown[0].text;
+    // After a (the bottom) it wraps past photo.jpg to c.
+    EXPECT_TRUE(tray->changer()->Next(false));
+    EXPECT_EQ(c, Selected());
+    EXPECT_EQ(0u, messages.shown.size());
+
+    // Nothing else can be shown: one box, and the wallpaper stays.
+    WriteBytes(a, "damaged since");
+    tray->context()->cache().UnloadAll();
+    EXPECT_FALSE(tray->changer()->Next(false));
+    EXPECT_EQ(c, Selected());
+    ASSERT_EQ(1u, messages.shown.size());
+    EXPECT_EQ("次の壁紙に切り替えられませんでした。\n使用中の壁紙に、表示できる画像がありません。", messages.shown[0].text);
+    // The automatic change says so once, not at every interval.
+    EXPECT_FALSE(tray->changer()->Next(true));
+    EXPECT_FALSE(tray->changer()->Next(true));
+    EXPECT_EQ(2u, messages.shown.size());
+}
+
+TEST_F(ChangerFixture, MenuItemsSettingsAndTheAutomaticChange) {
+    profile.WriteInt("Settings", "AutoChangeMinutes", 60);
+    Start();
+    std::string a = Add("a.bmp"), b = Add("b.bmp");
+    EXPECT_EQ(60u * 60 * 1000, tray->changer()->settings().IntervalMs());
+    EXPECT_FALSE(tray->changer()->settings().randomOrder);
+
+    // The menu: the submenu's radio mark on the stored interval.
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAYMENU));
+    HMENU popup = GetSubMenu(menu, 0);
+    tray->changer()->MarkMenu(popup);
+    wchar_t text[64] = {};
+    GetMenuStringW(popup, 1, text, 64, MF_BYPOSITION);
+    EXPECT_EQ("次の壁紙(&N)", ToCp932(text));
+    GetMenuStringW(popup, 2, text, 64, MF_BYPOSITION);
+    EXPECT_EQ("自動切替(&T)", ToCp932(text));
+    HMENU sub = GetSubMenu(popup, 2);
+    ASSERT_NE(nullptr, sub);
+    EXPECT_EQ(7, GetMenuItemCount(sub));
+    for (UINT id = ID_AUTO_CHANGE_OFF; id <= ID_AUTO_CHANGE_1DAY; ++id) {
+        MENUITEMINFOW info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_STATE | MIIM_FTYPE;
+        GetMenuItemInfoW(sub, id, FALSE, &info);
+        EXPECT_TRUE(info.fType & MFT_RADIOCHECK);
+        EXPECT_EQ(id == ID_AUTO_CHANGE_1HOUR, (info.fState & MFS_CHECKED) != 0) << id;
+    }
+    EXPECT_FALSE(GetMenuState(sub, ID_RANDOM_ORDER, MF_BYCOMMAND) & MF_CHECKED);
+    DestroyMenu(menu);
+
+    // The commands store their choice at once.
+    SendMessageW(tray->hwnd(), WM_COMMAND, ID_AUTO_CHANGE_15MIN, 0);
+    EXPECT_EQ(15, profile.GetInt("Settings", "AutoChangeMinutes", -1));
+    SendMessageW(tray->hwnd(), WM_COMMAND, ID_RANDOM_ORDER, 0);
+    EXPECT_EQ(1, profile.GetInt("Settings", "RandomOrder", -1));
+    EXPECT_TRUE(tray->changer()->order().shuffled());
+    SendMessageW(tray->hwnd(), WM_COMMAND, ID_RANDOM_ORDER, 0);
+    EXPECT_EQ(0, profile.GetInt("Settings", "RandomOrder", -1));
+
+    // Due 15 minutes after it was switched on; a menu choice restarts the count.
+    tray->context()->settings().selectedWallPaper = b;
+    now += 10 * 60 * 1000;
+    tray->changer()->Look();
+    EXPECT_EQ(b, Selected());
+    SendMessageW(tray->hwnd(), WM_COMMAND, ID_NEXT_WALLPAPER, 0);  // to a
+    EXPECT_EQ(a, Selected());
+    now += 10 * 60 * 1000;
+    tray->changer()->Look();
+    EXPECT_EQ(a, Selected()) << "15 minutes count from the last change";
+
+    // Due while something is in the way: it waits, then changes once.
+    now += 8 * 3600 * 1000;
+    blocked = true;
+    tray->changer()->Look();
+    EXPECT_EQ(a, Selected());
+    blocked = false;
+    tray->changer()->Look();
+    EXPECT_EQ(b, Selected());
+    tray->changer()->Look();
+    EXPECT_EQ(b, Selected()) << "eight hours missed make one change";
+
+    // Switched off: never due.
+    SendMessageW(tray->hwnd(), WM_COMMAND, ID_AUTO_CHANGE_OFF, 0);
+    EXPECT_EQ(0, profile.GetInt("Settings", "AutoChangeMinutes", -1));
+    now += 48ull * 3600 * 1000;
+    tray->changer()->Look();
+    EXPECT_EQ(b, Selected());
+    EXPECT_EQ(0u, messages.shown.size());
+}

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "app/PostChangeCommand.h"
+#include "app/RemoteCommand.h"
+#include "app/RemoteCommandHandler.h"
 #include "app/SingleInstance.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
@@ -49,6 +51,7 @@ const MessageEntry<TrayWindow> TrayWindow::kMessages[] = {
     {WM_QUERYENDSESSION, &TrayWindow::OnQueryEndSession},
     {WM_CLOSE, &TrayWindow::OnClose},
     {WM_DESTROY, &TrayWindow::OnDestroy},
+    {WM_COPYDATA, &TrayWindow::OnCopyData},
     {WM_POWERBROADCAST, &TrayWindow::OnPowerBroadcast},
 };
 
@@ -120,6 +123,7 @@ LRESULT TrayWindow::OnCreate(WPARAM, LPARAM) {
     TrayIcon(NIM_ADD, small, kAppTip);
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, (LPARAM)LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAINFRAME)));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, (LPARAM)small);
+    m_ready = true;
     return 0;
 }
 
@@ -331,6 +335,33 @@ LRESULT TrayWindow::OnDestroy(WPARAM, LPARAM) {
     m_context.reset();  // saves the list and the settings
     TrayIcon(NIM_DELETE, nullptr, nullptr);
     return Default();
+}
+
+LRESULT TrayWindow::OnCopyData(WPARAM, LPARAM lParam) {
+    const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    ParsedCommand command;
+    if (!copy || !DecodeRemoteCommand(copy->dwData, copy->lpData, copy->cbData, &command)) return kRemoteUsage;
+    if (!m_ready || m_destroying) return m_destroying ? kRemoteNotReached : kRemoteNotReady;
+    // A dialog or box is open: the list it shows must not change under it.
+    if (busy()) return kRemoteBusy;
+    std::vector<RecordingMessageSink::Shown> messages;
+    LRESULT result;
+    {
+        // The sender is answered first; what the command has to say is shown after.
+        WorkScope running(&m_work);
+        ScopedMessageRecorder recorder;
+        RemoteCommandActions actions;
+        actions.apply = [this](const CWallPaperData& entry) { return ApplyAndRunCommand(entry); };
+        actions.openList = [this] { PostMessageW(hwnd(), WM_COMMAND, ID_LIST_SHOW, 0); };
+        result = CarryOutRemoteCommand(command, *m_context, *m_changer, actions);
+        messages = recorder.shown;
+    }
+    ReplyMessage(result);
+    for (const auto& message : messages) {
+        WorkScope showing(&m_work);
+        ShowAppMessage(message.text, message.type);
+    }
+    return result;
 }
 
 LRESULT TrayWindow::OnPowerBroadcast(WPARAM wParam, LPARAM) {

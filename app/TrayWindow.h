@@ -72,6 +72,8 @@ private:
     LRESULT OnQueryEndSession(WPARAM, LPARAM);
     LRESULT OnClose(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
+    // A command from the command line (RemoteCommand.h); the answer is its exit code.
+    LRESULT OnCopyData(WPARAM, LPARAM);
     LRESULT OnPowerBroadcast(WPARAM, LPARAM);
     void OnListDialog();
     void OnAddEntry();
@@ -101,6 +103,7 @@ private:
     HMENU m_menu = nullptr;
     std::unique_ptr<WallPaperApplier> m_applier;
     std::unique_ptr<WallpaperChanger> m_changer;
+    bool m_ready = false;  // creation finished: commands from outside are taken
     UINT m_taskbarCreated = 0;
     UINT m_alreadyRunning = 0;
     bool m_endsProgram = false;

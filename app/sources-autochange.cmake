@@ -6,4 +6,6 @@ list(APPEND TAVRIN_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/AutoChangeSettings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CommandLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ForegroundState.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RemoteCommand.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RemoteCommandHandler.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WallpaperChanger.cpp)

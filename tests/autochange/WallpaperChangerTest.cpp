@@ -1,11 +1,16 @@
-// "Next" and the automatic change, on a tray window of this process.
+// "Next", the automatic change and the commands from outside, on a tray
+// window of this process.
 #include <gtest/gtest.h>
 
 #include "../image/TestPictures.h"
 #include "TestSupport.h"
+#include "app/RemoteCommand.h"
+#include "app/RemoteCommandHandler.h"
 #include "app/TrayWindow.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
+#include "list/ListFileCodec.h"
+#include "util/Cp932Convert.h"
 #include "res/resource.h"
 
 namespace {
@@ -42,9 +47,22 @@ struct ChangerFixture : ::testing::Test {
         return path;
     }
     const std::string& Selected() { return tray->context()->settings().selectedWallPaper; }
+    LRESULT Send(ParsedCommand command) {
+        std::vector<wchar_t> data = EncodeRemoteCommand(command);
+        COPYDATASTRUCT copy = {kRemoteCommandTag, static_cast<DWORD>(data.size() * 2), data.data()};
+        return SendMessageW(tray->hwnd(), WM_COPYDATA, 0, (LPARAM)&copy);
+    }
     bool blocked = false;
 };
 
+std::vector<std::string> SavedNames(const std::string& file) {
+    std::string bytes = ReadBytes(file);
+    WallPaperEntries entries;
+    std::vector<std::string> names;
+    if (DecodeListFile(bytes.data(), bytes.size(), &Utf16ToCp932Lossy, &entries) != ListDecodeResult::Ok) return {"?"};
+    for (const auto& e : entries) names.push_back(e->m_strName + (e->m_bInUse ? "" : "-") + std::to_string(e->m_nStyle));
+    return names;
+}
 }  // namespace
 
 TEST_F(ChangerFixture, NextFollowsTheMenuOrderAndPassesOverWhatCannotBeShownWithoutABox) {
@@ -144,4 +162,49 @@ TEST_F(ChangerFixture, MenuItemsSettingsAndTheAutomaticChange) {
     tray->changer()->Look();
     EXPECT_EQ(b, Selected());
     EXPECT_EQ(0u, messages.shown.size());
+}
+
+TEST_F(ChangerFixture, CommandsFromOutside) {
+    Start();
+    std::string a = Add("a.bmp"), b = Add("b.bmp");
+    const std::string list = dir.File("List.tvl");
+
+    EXPECT_EQ(kRemoteDone, Send(ParseCommandLine({L"/apply", L"a.bmp"})));
+    EXPECT_EQ(a, Selected());
+    EXPECT_EQ(kRemoteRefused, Send(ParseCommandLine({L"/apply", L"nothing"})));
+    EXPECT_EQ(a, Selected());
+    ASSERT_EQ(1u, messages.shown.size());
+    EXPECT_EQ("表示名[nothing]の壁紙はリストにありません。", messages.shown[0].text);
+    EXPECT_EQ(kRemoteRefused, Send(ParseCommandLine({L"/apply", L"a\u00e9.bmp"}))) << "no code page 932 name";
+    EXPECT_EQ(kRemoteDone, Send(ParseCommandLine({L"/next"})));
+    EXPECT_EQ(b, Selected());
+
+    // Two pictures and a text file: the pictures at the bottom, in order, saved at once.
+    std::string p1 = dir.File("new1.bmp"), p2 = dir.File("new2.BMP"), txt = dir.File("notes.txt");
+    WriteTestBitmap(p1, 4, 4, Gradient);
+    WriteTestBitmap(p2, 4, 4, Gradient);
+    WriteBytes(txt, "hello");
+    messages.shown.clear();
+    EXPECT_EQ(kRemoteRefused, Send(ParseCommandLine({L"/add", W(p1), W(txt), W(p2), W(dir.File("gone.bmp"))})));
+    EXPECT_EQ((std::vector<std::string>{"new2.BMP2", "new1.bmp2", "a.bmp0", "b.bmp0"}), SavedNames(list));
+    ASSERT_EQ(1u, messages.shown.size());
+    EXPECT_EQ("次のファイルは追加しませんでした。\n" + txt + " (画像ファイルではありません)\n" + dir.File("gone.bmp") +
+                  " (ファイルが見つからないか、読めません)",
+              messages.shown[0].text);
+    EXPECT_EQ(dir.File("new2.BMP"), tray->context()->list().entries()[0]->m_strPath);
+    messages.shown.clear();
+    EXPECT_EQ(kRemoteDone, Send(ParseCommandLine({L"/add", W(p1)})));
+    EXPECT_EQ(5u, SavedNames(list).size());
+    EXPECT_TRUE(messages.shown.empty());
+
+    // A dialog or box open: nothing is done.
+    {
+        WorkScope dialog(&tray->work());
+        EXPECT_EQ(kRemoteBusy, Send(ParseCommandLine({L"/next"})));
+    }
+    EXPECT_EQ(b, Selected());
+    // What is not a command.
+    const wchar_t garbage[] = L"rm\0-rf";
+    COPYDATASTRUCT copy = {kRemoteCommandTag, sizeof(garbage), (void*)garbage};
+    EXPECT_EQ(kRemoteUsage, SendMessageW(tray->hwnd(), WM_COPYDATA, 0, (LPARAM)&copy));
 }

@@ -103,7 +103,7 @@ LRESULT TrayWindow::OnCreate(WPARAM, LPARAM) {
     m_applier = std::make_unique<WallPaperApplier>(*m_context);
     m_changer = std::make_unique<WallpaperChanger>(
         *m_context, hwnd(), kAutoChangeTimer, [this](const CWallPaperData& entry) { return ApplyAndRunCommand(entry); },
-        [this] { return busy(); });
+        &m_work);
     m_preview.SetWorkInProgress(&m_work);
     m_preview.Create(m_context.get(), m_context->settings().enableHalfTone);
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");

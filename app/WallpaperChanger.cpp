@@ -25,11 +25,12 @@ private:
 };
 }  // namespace
 
-WallpaperChanger::WallpaperChanger(AppContext& context, HWND window, UINT_PTR timerId, ApplyFn apply, BlockedFn busy)
-    : m_context(context), m_window(window), m_timerId(timerId), m_apply(std::move(apply)), m_busy(std::move(busy)),
+WallpaperChanger::WallpaperChanger(AppContext& context, HWND window, UINT_PTR timerId, ApplyFn apply,
+                                   WorkInProgress* work)
+    : m_context(context), m_window(window), m_timerId(timerId), m_apply(std::move(apply)), m_work(work),
       m_clock([] { return static_cast<uint64_t>(GetTickCount64()); }),
       m_order(GetTickCount() ^ GetCurrentProcessId()) {
-    m_blocked = [this] { return (m_busy && m_busy()) || SessionIsLocked() || FullScreenProgramInFront(); };
+    m_blocked = [this] { return (m_work && m_work->busy()) || SessionIsLocked() || FullScreenProgramInFront(); };
     m_settings.Load(m_context.settings().profile());
     m_order.SetShuffled(m_settings.randomOrder);
     m_timer.SetInterval(m_settings.IntervalMs());
@@ -49,6 +50,8 @@ bool WallpaperChanger::CanShow(const CWallPaperData& entry) {
 }
 
 bool WallpaperChanger::Next(bool automatic, const std::set<std::string>& shownElsewhere) {
+    // Decoding and the box run message loops: the window's other work waits.
+    WorkScope changing(m_work);
     // The entries in use as the list and the menu show them: the last entry first.
     std::vector<CWallPaperData> shown;
     std::vector<std::string> keys;

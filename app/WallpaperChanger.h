@@ -14,6 +14,7 @@
 #include "app/AutoChangeTimer.h"
 #include "app/NextWallpaperOrder.h"
 #include "list/CWallPaperData.h"
+#include "util/WorkInProgress.h"
 
 class AppContext;
 
@@ -24,8 +25,9 @@ public:
     using ClockFn = std::function<uint64_t()>;
 
     // `window` gets WM_TIMER `timerId` and passes it to Look; `apply` makes
-    // one change; `busy` tells whether a dialog or box of the program is open.
-    WallpaperChanger(AppContext& context, HWND window, UINT_PTR timerId, ApplyFn apply, BlockedFn busy);
+    // one change; `work` counts the window's running work (a dialog or box
+    // open), which a change waits for and which a change itself is.
+    WallpaperChanger(AppContext& context, HWND window, UINT_PTR timerId, ApplyFn apply, WorkInProgress* work);
     ~WallpaperChanger();
 
     // The next entry in the chosen order that can be shown.  A picture that
@@ -59,7 +61,7 @@ private:
     HWND m_window;
     UINT_PTR m_timerId;
     ApplyFn m_apply;
-    BlockedFn m_busy;
+    WorkInProgress* m_work;
     BlockedFn m_blocked;
     ClockFn m_clock;
     AutoChangeSettings m_settings;

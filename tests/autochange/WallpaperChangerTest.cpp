@@ -4,6 +4,7 @@
 
 #include "../image/TestPictures.h"
 #include "TestSupport.h"
+#include "app/ForegroundState.h"
 #include "app/RemoteCommand.h"
 #include "app/RemoteCommandHandler.h"
 #include "app/TrayWindow.h"
@@ -207,4 +208,16 @@ TEST_F(ChangerFixture, CommandsFromOutside) {
     const wchar_t garbage[] = L"rm\0-rf";
     COPYDATASTRUCT copy = {kRemoteCommandTag, sizeof(garbage), (void*)garbage};
     EXPECT_EQ(kRemoteUsage, SendMessageW(tray->hwnd(), WM_COPYDATA, 0, (LPARAM)&copy));
+}
+
+TEST(ForegroundStateTest, AWindowCoveringItsWholeMonitorIsFullScreen) {
+    const RECT monitor = {1920, 0, 3840, 1080};
+    EXPECT_TRUE(CoversMonitor({1920, 0, 3840, 1080}, monitor));
+    EXPECT_TRUE(CoversMonitor({1912, -8, 3848, 1088}, monitor)) << "a maximised borderless window overhangs";
+    EXPECT_FALSE(CoversMonitor({1920, 0, 3840, 1040}, monitor)) << "the taskbar shows: an ordinary maximised window";
+    EXPECT_FALSE(CoversMonitor({0, 0, 1920, 1080}, monitor)) << "the other monitor";
+    EXPECT_FALSE(CoversMonitor({0, 0, 0, 0}, RECT{0, 0, 0, 0})) << "no monitor";
+    // Here nothing of another program is in front, and the session is not locked.
+    EXPECT_FALSE(SessionIsLocked());
+    EXPECT_FALSE(FullScreenProgramInFront());
 }

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "app/PostChangeCommand.h"
+#include "app/RemoteCommand.h"
+#include "app/RemoteCommandHandler.h"
 #include "app/SingleInstance.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
@@ -50,6 +52,8 @@ const MessageEntry<TrayWindow> TrayWindow::kMessages[] = {
     {WM_QUERYENDSESSION, &TrayWindow::OnQueryEndSession},
     {WM_CLOSE, &TrayWindow::OnClose},
     {WM_DESTROY, &TrayWindow::OnDestroy},
+    {WM_COPYDATA, &TrayWindow::OnCopyData},
+    {WM_POWERBROADCAST, &TrayWindow::OnPowerBroadcast},
 };
 
 const CommandEntry<TrayWindow> TrayWindow::kCommands[] = {
@@ -83,6 +87,7 @@ LRESULT TrayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnMonitorCommand(LOWORD(wParam));
             return 0;
         }
+        if (HIWORD(wParam) == 0 && m_changer && m_changer->HandleMenuCommand(LOWORD(wParam))) return 0;
         return OnWallpaperCommand(wParam);
     }
     // The notification area was re-created (Explorer restarted): put the icon back.
@@ -101,6 +106,9 @@ LRESULT TrayWindow::OnCreate(WPARAM, LPARAM) {
     if (Default() == -1) return -1;
     m_context = std::make_unique<AppContext>(m_profile);
     m_applier = std::make_unique<WallPaperApplier>(*m_context);
+    m_changer = std::make_unique<WallpaperChanger>(
+        *m_context, hwnd(), kAutoChangeTimer, [this](const CWallPaperData& entry) { return ApplyAndRunCommand(entry); },
+        &m_work);
     m_preview.SetWorkInProgress(&m_work);
     m_preview.Create(m_context.get(), m_context->settings().enableHalfTone);
     m_monitors = std::make_unique<MonitorTargets>(m_profile);
@@ -124,6 +132,7 @@ LRESULT TrayWindow::OnCreate(WPARAM, LPARAM) {
     TrayIcon(NIM_ADD, small, kAppTip);
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, (LPARAM)LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAINFRAME)));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, (LPARAM)small);
+    m_ready = true;
     return 0;
 }
 
@@ -165,6 +174,10 @@ LRESULT TrayWindow::OnTimer(WPARAM wParam, LPARAM) {
         m_applier->Relayout();
         return 0;
     }
+    if (wParam == kAutoChangeTimer) {
+        if (m_changer) m_changer->Look();
+        return 0;
+    }
     return Default();
 }
 
@@ -200,6 +213,7 @@ LRESULT TrayWindow::OnRButtonUp(WPARAM, LPARAM) {
     if (!popup) return 0;
     InsertWallpaperItems(popup);
     if (m_monitors) m_monitors->InsertSubmenu(popup, ID_LIST_SHOW);
+    if (m_changer) m_changer->MarkMenu(popup);
 
     SetForegroundWindow(hwnd());
     TrackPopupMenu(popup, TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
@@ -272,10 +286,12 @@ void TrayWindow::OnMonitorCommand(UINT command) {
     PreviewOnTarget();
 }
 
-void TrayWindow::ApplyAndRunCommand(const CWallPaperData& entry) {
+bool TrayWindow::ApplyAndRunCommand(const CWallPaperData& entry) {
     WorkScope applying(&m_work);
-    m_applier->Apply(entry);
+    bool applied = m_applier->Apply(entry);
+    if (applied && m_changer) m_changer->NoteChange();
     RunPostChangeCommand(m_context->settings().postChangeCommand);
+    return applied;
 }
 
 // The list, add and settings dialogs.  While one is open a right click on
@@ -352,7 +368,10 @@ LRESULT TrayWindow::OnClose(WPARAM, LPARAM) {
 }
 
 void TrayWindow::OnWorkReturned() {
-    if (m_destroying || !hwnd() || !m_closePending) return;
+    if (m_destroying || !hwnd()) return;
+    // An automatic change that fell due meanwhile is made now.
+    if (m_changer && !m_closePending) m_changer->Look();
+    if (!m_closePending) return;
     m_closePending = false;
     PostMessageW(hwnd(), WM_CLOSE, 0, 0);
 }
@@ -362,11 +381,45 @@ LRESULT TrayWindow::OnDestroy(WPARAM, LPARAM) {
     m_destroying = true;
     WorkScope destroying(&m_work);
     if (m_preview.hwnd()) DestroyWindow(m_preview.hwnd());
+    m_changer.reset();
     m_applier.reset();
     m_monitors.reset();
     m_context.reset();  // saves the list and the settings
     TrayIcon(NIM_DELETE, nullptr, nullptr);
     return Default();
+}
+
+LRESULT TrayWindow::OnCopyData(WPARAM, LPARAM lParam) {
+    const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    ParsedCommand command;
+    if (!copy || !DecodeRemoteCommand(copy->dwData, copy->lpData, copy->cbData, &command)) return kRemoteUsage;
+    if (!m_ready || m_destroying) return m_destroying ? kRemoteNotReached : kRemoteNotReady;
+    // A dialog or box is open: the list it shows must not change under it.
+    if (busy()) return kRemoteBusy;
+    std::vector<RecordingMessageSink::Shown> messages;
+    LRESULT result;
+    {
+        // The sender is answered first; what the command has to say is shown after.
+        WorkScope running(&m_work);
+        ScopedMessageRecorder recorder;
+        RemoteCommandActions actions;
+        actions.apply = [this](const CWallPaperData& entry) { return ApplyAndRunCommand(entry); };
+        actions.openList = [this] { PostMessageW(hwnd(), WM_COMMAND, ID_LIST_SHOW, 0); };
+        result = CarryOutRemoteCommand(command, *m_context, *m_changer, actions);
+        messages = recorder.shown;
+    }
+    ReplyMessage(result);
+    for (const auto& message : messages) {
+        WorkScope showing(&m_work);
+        ShowAppMessage(message.text, message.type);
+    }
+    return result;
+}
+
+LRESULT TrayWindow::OnPowerBroadcast(WPARAM wParam, LPARAM) {
+    // Back from sleep: a change that fell due meanwhile is made once.
+    if ((wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) && m_changer) m_changer->Look();
+    return TRUE;
 }
 
 void TrayWindow::OnExit() { PostMessageW(hwnd(), WM_CLOSE, 0, 0); }

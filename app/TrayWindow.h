@@ -11,6 +11,7 @@
 
 #include "app/MonitorTargets.h"
 #include "app/WallPaperApplier.h"
+#include "app/WallpaperChanger.h"
 #include "framework/Window.h"
 #include "image/PreviewWindow.h"
 #include "list/AppContext.h"
@@ -23,6 +24,7 @@ constexpr UINT kClickTimer = 1;
 // Lays the desktop out again once the monitors have settled after a change.
 constexpr UINT kDisplayChangeTimer = 2;
 constexpr UINT kDisplayChangeDelay = 500;
+constexpr UINT kAutoChangeTimer = 3;
 
 // The menu's flags for one entry: greyed when plug-ins are off and the path
 // names no bitmap, checked when it is the wallpaper in use in its style.
@@ -44,6 +46,7 @@ public:
     PreviewWindow& preview() { return m_preview; }
     HMENU loadedMenu() const { return m_menu; }
     MonitorTargets* monitors() { return m_monitors.get(); }
+    WallpaperChanger* changer() { return m_changer.get(); }
     // Work of this window that can show a box or a dialog and wait for it
     // (applying a wallpaper, loading a picture for the preview, the menu, a
     // dialog, a save) marks itself with `WorkScope busy(&tray.work());`.
@@ -79,6 +82,9 @@ private:
     LRESULT OnQueryEndSession(WPARAM, LPARAM);
     LRESULT OnClose(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
+    // A command from the command line (RemoteCommand.h); the answer is its exit code.
+    LRESULT OnCopyData(WPARAM, LPARAM);
+    LRESULT OnPowerBroadcast(WPARAM, LPARAM);
     void OnListDialog();
     void OnAddEntry();
     void OnSettings();
@@ -86,7 +92,7 @@ private:
     void OnExit();
     LRESULT OnWallpaperCommand(WPARAM wParam);
 
-    void ApplyAndRunCommand(const CWallPaperData& entry);
+    bool ApplyAndRunCommand(const CWallPaperData& entry);
     void OnWorkReturned();
     std::string MenuText(UINT command) const;
     bool TrayIcon(DWORD action, HICON icon, const char* tip);
@@ -107,6 +113,8 @@ private:
     HMENU m_menu = nullptr;
     std::unique_ptr<WallPaperApplier> m_applier;
     std::unique_ptr<MonitorTargets> m_monitors;
+    std::unique_ptr<WallpaperChanger> m_changer;
+    bool m_ready = false;  // creation finished: commands from outside are taken
     UINT m_taskbarCreated = 0;
     UINT m_alreadyRunning = 0;
     bool m_endsProgram = false;

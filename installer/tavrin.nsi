@@ -343,6 +343,16 @@ Section "ログオン時に起動" SecStartup
   CreateShortcut "$SMSTARTUP\Tavrin.lnk" "$INSTDIR\tavrin.exe"
 SectionEnd
 
+; Explorer's "Send To" entry: the selected pictures go to the running Tavrin's
+; list through "tavrin.exe /add FILE...".
+!define SENDTO_LINK "$SENDTO\Tavrin の壁紙リストに追加.lnk"
+Section "-SendTo"
+  CreateShortcut "${SENDTO_LINK}" "$INSTDIR\tavrin.exe" "/add" "$INSTDIR\tavrin.exe" 0
+SectionEnd
+Section "-un.SendTo"
+  Delete "${SENDTO_LINK}"
+SectionEnd
+
 Section "un.Tavrin 本体" UnSecMain
   SectionIn RO
   Call un.WaitUntilTavrinHasEnded

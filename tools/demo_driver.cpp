@@ -1,7 +1,8 @@
 // Shows Tavrin working without a person at the screen: starts it, opens its
 // menu with a right click on the icon, rests on the first wallpaper so the
-// preview shows, chooses it, and ends it.  At each stage it creates a marker
-// file in FOLDER (menu-open, chosen) and waits for the matching *-done file,
+// preview shows, chooses it, opens the menu again with the automatic change's
+// submenu, and ends it.  At each stage it creates a marker file in FOLDER
+// (menu-open, chosen, submenu-open) and waits for the matching *-done file,
 // so the caller can take a screenshot meanwhile.
 //   demo-driver TAVRIN_EXE FOLDER [STEPS]
 // With STEPS it goes down that many items to the monitor submenu, opens it
@@ -67,6 +68,24 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
     Sleep(1500);
     Stage(folder, L"chosen");
+    // Three wallpapers, "次の壁紙(&N)", then "自動切替(&T)" with its submenu.
+    PostMessageW(tray, 0x800C, 100, WM_RBUTTONUP);
+    if (!WaitFor(MenuOpen, nullptr, 10000)) return 1;
+    menu = FindWindowW(L"#32768", nullptr);
+    for (int i = 0; i < 5; ++i) {
+        PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+        Sleep(100);
+    }
+    PostMessageW(menu, WM_KEYDOWN, VK_RIGHT, 0);
+    Sleep(1500);
+    Stage(folder, L"submenu-open");
+    // Esc closes the submenu, then the menu.
+    for (int i = 0; i < 10; ++i) {
+        HWND open = FindWindowW(L"#32768", nullptr);
+        if (!open || !IsWindowVisible(open)) break;
+        PostMessageW(open, WM_KEYDOWN, VK_ESCAPE, 0);
+        Sleep(300);
+    }
     PostMessageW(tray, WM_CLOSE, 0, 0);
     WaitForSingleObject(pi.hProcess, 15000);
     CloseHandle(pi.hProcess);

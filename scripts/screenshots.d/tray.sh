@@ -1,4 +1,5 @@
-# The wallpaper menu open with the preview of its top item (menu.png), and
+# The wallpaper menu open with the preview of its top item (menu.png), the
+# automatic change's submenu (menu-autochange.png), and
 # the balloon of the running copy after a second start (already-running.png),
 # on three demo pictures.  tools/demo_driver.cpp opens and chooses the menu.
 work="$SHOTS_WORK/tray"
@@ -19,10 +20,11 @@ wine reg delete "$settings" /v SelectedWallPaper /f >/dev/null 2>&1
 shots_run "$BIN_DIR/demo-driver.exe" "$(win_path "$BIN_DIR/tavrin.exe")" "$(win_path "$work")" &
 driver=$!
 status=0
-for stage in menu-open chosen; do
+for stage in menu-open chosen submenu-open; do
   for _ in $(seq 400); do [ -e "$work/$stage" ] && break; sleep 0.1; done
   if [ ! -e "$work/$stage" ]; then echo "Tavrin did not reach '$stage'" >&2; status=1; break; fi
   [ $stage = menu-open ] && { shots_screen menu || status=1; }
+  [ $stage = submenu-open ] && { shots_screen menu-autochange || status=1; }
   touch "$work/$stage-done"
 done
 wait $driver

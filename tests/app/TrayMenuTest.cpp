@@ -101,14 +101,17 @@ TEST(WallpaperMenuFlags, GreyAndCheckRules) {
 TEST_F(TrayMenuFixture, EmptyListShowsOneGreyedPlaceholder) {
     Add("unused", "C:\\u.bmp", 0, false);
     std::vector<MenuItem> items = OpenMenu();
-    ASSERT_EQ(7u, items.size());
+    ASSERT_EQ(10u, items.size());
     EXPECT_EQ("未登録", items[0].text);
     EXPECT_TRUE(items[0].grey);
     EXPECT_EQ(300u, items[0].id);
     EXPECT_EQ("-", items[1].text);
-    EXPECT_EQ("リスト表示(&L)", items[2].text);
-    EXPECT_EQ(32771u, items[2].id);
-    EXPECT_EQ("終了(&X)", items[6].text);
+    EXPECT_EQ("次の壁紙(&N)", items[2].text);
+    EXPECT_EQ("自動切替(&T)", items[3].text);
+    EXPECT_EQ("-", items[4].text);
+    EXPECT_EQ("リスト表示(&L)", items[5].text);
+    EXPECT_EQ(32771u, items[5].id);
+    EXPECT_EQ("終了(&X)", items[9].text);
 }
 
 TEST_F(TrayMenuFixture, InUseEntriesInReverseOrderWithTheirFlags) {
@@ -119,7 +122,7 @@ TEST_F(TrayMenuFixture, InUseEntriesInReverseOrderWithTheirFlags) {
     tray->context()->settings().selectedWallPaper = "C:\\4.bmp";
     tray->context()->settings().viewStyle = 1;
     std::vector<MenuItem> items = OpenMenu();
-    ASSERT_EQ(9u, items.size());
+    ASSERT_EQ(12u, items.size());
     EXPECT_EQ("last", items[0].text);
     EXPECT_EQ(302u, items[0].id);
     EXPECT_TRUE(items[0].checked);

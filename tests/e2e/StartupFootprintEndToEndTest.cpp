@@ -68,7 +68,7 @@ TEST_F(StartupFootprint, DialogLibrariesLoadWithTheFirstDialogNotAtStart) {
         EXPECT_TRUE(!HasModule(atStart, m) || HasModule(bare, m)) << m << " is loaded at start";
 
     // The list dialog brings the common controls: its list view is there.
-    ASSERT_TRUE(tavrin.ChooseItem(2));  // the greyed placeholder, then リスト表示(&L)
+    ASSERT_TRUE(tavrin.ChooseItem(4));  // the greyed placeholder, 次の壁紙, 自動切替, then リスト表示(&L)
     HWND list = tavrin.FindOwnWindow(L"#32770", L"\u58c1\u7d19\u30ea\u30b9\u30c8");  // 壁紙リスト
     ASSERT_NE(nullptr, list);
     EXPECT_NE(nullptr, FindWindowExW(list, nullptr, L"SysListView32", nullptr));
@@ -77,7 +77,7 @@ TEST_F(StartupFootprint, DialogLibrariesLoadWithTheFirstDialogNotAtStart) {
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(list); }));
 
     // The entry dialog's "..." opens the open-file dialog from comdlg32.
-    ASSERT_TRUE(tavrin.ChooseItem(3));  // 追加(&A)
+    ASSERT_TRUE(tavrin.ChooseItem(5));  // 追加(&A)
     HWND entry = tavrin.FindOwnWindow(L"#32770", L"\u65b0\u898f\u8ffd\u52a0");  // 新規追加
     ASSERT_NE(nullptr, entry);
     PostMessageW(GetDlgItem(entry, IDC_ENTRY_BROWSE), BM_CLICK, 0, 0);

@@ -91,6 +91,9 @@ check "Start-menu shortcut" test -s "$programs/Tavrin/Tavrin.lnk"
 check "help shortcut" test -s "$programs/Tavrin/Tavrin ヘルプ.lnk"
 startup=$(startup_dir)
 check "log-on shortcut (ticked by default)" test -s "$startup/Tavrin.lnk"
+sendto="$roaming/Microsoft/Windows/SendTo/Tavrin の壁紙リストに追加.lnk"
+check "Send To shortcut running tavrin.exe /add" \
+  bash -c 'test -s "$1" && LC_ALL=C grep -aPq "/\x00a\x00d\x00d\x00" "$1"' _ "$sendto"
 check "Apps & Features entry names the uninstaller" \
   bash -c '[[ "$1" == *uninstall.exe* ]]' _ "$(reg_value "$uninst" UninstallString)"
 if [ $wic = 1 ]; then
@@ -149,6 +152,7 @@ for f in "${shipped[@]}" uninstall.exe; do check "removed: $f" test ! -e "$inst/
 check "removed: the plugins folder" test ! -e "$inst/plugins"
 check "removed: Start-menu shortcut and folder" test ! -e "$programs/Tavrin"
 check "removed: log-on shortcut" test ! -e "$startup/Tavrin.lnk"
+check "removed: Send To shortcut" test ! -e "$sendto"
 check "removed: Apps & Features entry" test -z "$(reg_value "$uninst" UninstallString)"
 check "kept: the list file" cmp -s "$TAVRIN_ROOT/tests/data/listfiles/worked-example.tvl" "$inst/List.tvl"
 check "kept: its backup" test "$(cat "$inst/List.tvl.bak" 2>/dev/null)" = "old list"

@@ -17,9 +17,10 @@
 #include "util/PathPieces.h"
 
 namespace {
-// Menu positions from the top with an empty list: the placeholder, then the commands.
-constexpr int kListItem = 2;
-constexpr int kAddItem = 3;
+// Menu positions from the top with an empty list: the placeholder, "次の壁紙(&N)",
+// "自動切替(&T)", then the dialogs.
+constexpr int kListItem = 4;
+constexpr int kAddItem = 5;
 
 struct FindDialog {
     DWORD pid;

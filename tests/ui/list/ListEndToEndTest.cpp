@@ -62,8 +62,8 @@ struct ListEndToEnd : ::testing::Test {
 TEST_F(ListEndToEnd, TheListDialogReordersAndTicksAndTheListIsSavedAtOnce) {
     WriteList({{"A", dir.File("a.bmp"), true}, {"B", dir.File("b.bmp"), false}, {"C", dir.File("c.bmp"), true}});
     ASSERT_TRUE(tavrin.Start());
-    // Two wallpapers in use, the separator, then "リスト表示(&L)".
-    ASSERT_TRUE(tavrin.ChooseItem(3));
+    // Two wallpapers in use, "次の壁紙(&N)", "自動切替(&T)", then "リスト表示(&L)".
+    ASSERT_TRUE(tavrin.ChooseItem(5));
     HWND dialog = WaitWindow("壁紙リスト");
     ASSERT_NE(nullptr, dialog) << "the list dialog did not open";
     HWND rows = GetDlgItem(dialog, IDC_LIST_ROWS);
@@ -106,8 +106,8 @@ TEST_F(ListEndToEnd, TheListDialogReordersAndTicksAndTheListIsSavedAtOnce) {
 TEST_F(ListEndToEnd, TheAddCommandLimitsTypingAndPutsTheEntryFirst) {
     WriteList({{"A", dir.File("a.bmp"), true}});
     ASSERT_TRUE(tavrin.Start());
-    // One wallpaper, the separator, "リスト表示(&L)", then "追加(&A)".
-    ASSERT_TRUE(tavrin.ChooseItem(3));
+    // One wallpaper, "次の壁紙(&N)", "自動切替(&T)", "リスト表示(&L)", then "追加(&A)".
+    ASSERT_TRUE(tavrin.ChooseItem(5));
     HWND dialog = WaitWindow("新規追加");
     ASSERT_NE(nullptr, dialog) << "the entry dialog did not open";
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_ENTRY_DELETE)));

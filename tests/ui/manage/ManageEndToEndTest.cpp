@@ -43,10 +43,10 @@ HWND WaitDialog(TavrinDriver& tavrin, const wchar_t* caption) {
     return dialog;
 }
 
-// Opens "設定(&C)": from the top, the one entry, リスト表示, 追加, 設定.
+// Opens "設定(&C)": from the top, the one entry, 次の壁紙, 自動切替, リスト表示, 追加, 設定.
 HWND OpenSettings(TavrinDriver& tavrin) {
     if (!tavrin.OpenMenu()) return nullptr;
-    tavrin.Down(4);
+    tavrin.Down(6);
     tavrin.Enter();
     return WaitDialog(tavrin, L"設定とか");
 }

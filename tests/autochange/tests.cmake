@@ -1,0 +1,6 @@
+list(APPEND TAVRIN_PORTABLE_TEST_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/NextWallpaperOrderTest.cpp)
+list(APPEND TAVRIN_WIN_TEST_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/CommandLineTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RemoteCommandTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WallpaperChangerTest.cpp)

@@ -57,7 +57,7 @@ int CarryOutRemoteCommand(const ParsedCommand& command, AppContext& context, Wal
                           const RemoteCommandActions& actions) {
     switch (command.kind) {
     case ParsedCommand::kNext:
-        return changer.Next(false) ? kRemoteDone : kRemoteRefused;
+        return changer.ChangeNext(false) ? kRemoteDone : kRemoteRefused;
     case ParsedCommand::kApply: {
         // A name code page 932 cannot write names no entry.
         std::string name = ToCp932(command.name);

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <set>
 #include <vector>
 
 #include "app/PostChangeCommand.h"
@@ -115,6 +116,7 @@ LRESULT TrayWindow::OnCreate(WPARAM, LPARAM) {
     m_monitors->Load();
     UpdateMonitors();
     m_applier->SetMonitorTargets(m_monitors.get());
+    m_changer->SetNextAction([this](bool automatic) { return NextOnEveryMonitor(automatic); });
     m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     m_alreadyRunning = AlreadyRunningMessage();
 
@@ -284,6 +286,34 @@ void TrayWindow::OnMonitorCommand(UINT command) {
     m_monitors->OnMenuCommand(command);
     m_monitors->Save();
     PreviewOnTarget();
+}
+
+bool TrayWindow::NextOnEveryMonitor(bool automatic) {
+    if (!m_monitors || !m_monitors->AnyPresentChoice()) return m_changer->Next(automatic);
+    const std::vector<MonitorInfo>& monitors = m_monitors->monitors();
+    const AppSettings& settings = m_context->settings();
+    const MonitorChoice allMonitors{settings.selectedWallPaper, settings.viewStyle};
+    auto shownOn = [&](const MonitorInfo& monitor) {
+        const MonitorChoice* own = m_monitors->ChoiceFor(monitor.identity);
+        const MonitorChoice& shown = own ? *own : allMonitors;
+        return WallpaperKey(shown.path, shown.style);
+    };
+    const MonitorInfo* target = m_monitors->target();
+    const int targetIndex = target ? static_cast<int>(target - monitors.data()) : -1;
+    bool changed = false;
+    // Every monitor takes its step in turn, each as a change aimed at it.
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        std::set<std::string> elsewhere;
+        for (size_t j = 0; j < monitors.size(); ++j)
+            if (j != i) elsewhere.insert(shownOn(monitors[j]));
+        const std::string current = shownOn(monitors[i]);
+        m_monitors->SetTarget(static_cast<int>(i));
+        changed = m_changer->Next(automatic, elsewhere, &current) || changed;
+    }
+    // The user's target again, also in the profile (each change saved its own).
+    m_monitors->SetTarget(targetIndex);
+    m_monitors->Save();
+    return changed;
 }
 
 bool TrayWindow::ApplyAndRunCommand(const CWallPaperData& entry) {

@@ -93,6 +93,9 @@ private:
     LRESULT OnWallpaperCommand(WPARAM wParam);
 
     bool ApplyAndRunCommand(const CWallPaperData& entry);
+    // "Next": with wallpapers of their own on the monitors, each monitor
+    // moves on to its own next picture, never to one another monitor shows.
+    bool NextOnEveryMonitor(bool automatic);
     void OnWorkReturned();
     std::string MenuText(UINT command) const;
     bool TrayIcon(DWORD action, HICON icon, const char* tip);

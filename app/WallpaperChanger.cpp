@@ -49,7 +49,8 @@ bool WallpaperChanger::CanShow(const CWallPaperData& entry) {
     return m_context.cache().Load(entry.m_strPath);
 }
 
-bool WallpaperChanger::Next(bool automatic, const std::set<std::string>& shownElsewhere) {
+bool WallpaperChanger::Next(bool automatic, const std::set<std::string>& shownElsewhere,
+                            const std::string* currentKey) {
     // Decoding and the box run message loops: the window's other work waits.
     WorkScope changing(m_work);
     // The entries in use as the list and the menu show them: the last entry first.
@@ -63,7 +64,8 @@ bool WallpaperChanger::Next(bool automatic, const std::set<std::string>& shownEl
     }
     const AppSettings& settings = m_context.settings();
     std::vector<size_t> candidates =
-        m_order.Candidates(keys, WallpaperKey(settings.selectedWallPaper, settings.viewStyle), shownElsewhere);
+        m_order.Candidates(keys, currentKey ? *currentKey : WallpaperKey(settings.selectedWallPaper, settings.viewStyle),
+                           shownElsewhere);
     for (size_t i = 0; i < candidates.size(); ++i) {
         const CWallPaperData& entry = shown[candidates[i]];
         if (!CanShow(entry)) continue;
@@ -95,7 +97,7 @@ void WallpaperChanger::Look() {
     bool due = m_timer.Due(now);
     bool blocked = due && m_blocked && m_blocked();
     if (due && !blocked) {
-        Next(true);
+        ChangeNext(true);
         // Also after a failure: the next try is an interval away, not at once.
         m_timer.NoteChange(m_clock());
         now = m_clock();
@@ -106,7 +108,7 @@ void WallpaperChanger::Look() {
 
 bool WallpaperChanger::HandleMenuCommand(UINT command) {
     if (command == ID_NEXT_WALLPAPER) {
-        Next(false);
+        ChangeNext(false);
         return true;
     }
     if (command >= ID_AUTO_CHANGE_FIRST && command < ID_AUTO_CHANGE_FIRST + kAutoChangeChoices) {

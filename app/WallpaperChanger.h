@@ -34,7 +34,13 @@ public:
     // does not decode is passed over without a box; when none can be shown,
     // one box says so (for the automatic change once, until a change works).
     // `shownElsewhere`: keys (WallpaperKey) that other monitors show.
-    bool Next(bool automatic, const std::set<std::string>& shownElsewhere = {});
+    // `currentKey`: what the target shows now (default: the wallpaper of all monitors).
+    bool Next(bool automatic, const std::set<std::string>& shownElsewhere = {},
+              const std::string* currentKey = nullptr);
+    // "Next" as the menu, the timer and the command line ask for it: the
+    // owner's action when it set one (a step on every monitor), else Next.
+    bool ChangeNext(bool automatic) { return m_nextAction ? m_nextAction(automatic) : Next(automatic); }
+    void SetNextAction(std::function<bool(bool automatic)> action) { m_nextAction = std::move(action); }
     // A change was made, by whoever: the interval counts from here.
     void NoteChange();
     // Makes a due automatic change when nothing stands in the way, then sets
@@ -64,6 +70,7 @@ private:
     WorkInProgress* m_work;
     BlockedFn m_blocked;
     ClockFn m_clock;
+    std::function<bool(bool)> m_nextAction;
     AutoChangeSettings m_settings;
     AutoChangeTimer m_timer;
     NextWallpaperOrder m_order;

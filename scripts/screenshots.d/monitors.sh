@@ -36,9 +36,9 @@ wine reg add "$settings" /v DeskCalPath /t REG_SZ /d "" /f >/dev/null 2>&1
 wine reg delete "$settings" /v SelectedWallPaper /f >/dev/null 2>&1
 wine reg delete 'HKCU\Software\Vandrel Software\Tavrin\Monitors' /f >/dev/null 2>&1
 
-# Two wallpapers and a separator above the submenu.
+# Two wallpapers, 次の壁紙 and 自動切替 above the submenu (separators are skipped).
 timeout "$SHOTS_TIMEOUT" wine "$BIN_DIR/demo-driver.exe" "$(winepath -w "$BIN_DIR/tavrin.exe")" \
-  "$(winepath -w "$work")" 3 </dev/null >/dev/null 2>&1 &
+  "$(winepath -w "$work")" 5 </dev/null >/dev/null 2>&1 &
 driver=$!
 status=0
 for stage in menu-open chosen; do

@@ -92,17 +92,17 @@ TEST_F(TrayMonitors, TheSubmenuPicksTheTargetAndTheTickFollowsWhatItShows) {
     int seen = 0;
     OpenMenu([&](HMENU menu) {
         ++seen;
-        // 縦, 赤, separator, モニター(&M), separator, リスト表示(&L), ...
-        ASSERT_EQ(10, GetMenuItemCount(menu));
+        // 縦, 赤, separator, 次の壁紙(&N), 自動切替(&T), separator, モニター(&M), separator, リスト表示(&L), ...
+        ASSERT_EQ(13, GetMenuItemCount(menu));
         EXPECT_EQ("縦", Text(menu, 0));
         EXPECT_FALSE(GetMenuState(menu, 0, MF_BYPOSITION) & MF_CHECKED);
         EXPECT_EQ("赤", Text(menu, 1));
         EXPECT_TRUE(GetMenuState(menu, 1, MF_BYPOSITION) & MF_CHECKED) << "what the second monitor shows";
-        EXPECT_EQ("モニター(&M)", Text(menu, 3));
-        HMENU sub = GetSubMenu(menu, 3);
+        EXPECT_EQ("モニター(&M)", Text(menu, 6));
+        HMENU sub = GetSubMenu(menu, 6);
         ASSERT_NE(nullptr, sub);
         EXPECT_TRUE(GetMenuState(sub, 2, MF_BYPOSITION) & MF_CHECKED);
-        EXPECT_EQ(UINT(ID_LIST_SHOW), GetMenuItemID(menu, 5));
+        EXPECT_EQ(UINT(ID_LIST_SHOW), GetMenuItemID(menu, 8));
     });
 
     // All monitors: the tick goes to the wallpaper of all of them.
@@ -137,4 +137,35 @@ TEST_F(TrayMonitors, AChangeOfTheMonitorsLaysAFittedWallpaperOutAgain) {
     DeleteObject(written);
     EXPECT_EQ(kStyleFit, settings.viewStyle);
     EXPECT_TRUE(messages.shown.empty());
+}
+
+// "Next" with wallpapers of their own on the monitors: each monitor moves on
+// to its own next picture in the menu's order, never to one the other shows,
+// and the target the user chose stays.
+TEST_F(TrayMonitors, NextMovesEveryMonitorOnToItsOwnNextPicture) {
+    const std::string green = dir.File("green.bmp");
+    WriteTestBitmap(green, 16, 16, Gradient);
+    Add("赤", red, kStyleCentre);
+    Add("縦", tall, kStyleCentre);
+    Add("緑", green, kStyleCentre);  // the menu: 緑, 縦, 赤
+    MonitorTargets& monitors = *tray->monitors();
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    monitors.SetMonitors({Monitor("A", {0, 0, w / 2, h}, true), Monitor("B", {w / 2, 0, w, h}, false)});
+    monitors.SetChoice("A", {red, kStyleCentre});
+    monitors.SetChoice("B", {tall, kStyleCentre});
+
+    SendMessageW(tray->hwnd(), WM_COMMAND, ID_NEXT_WALLPAPER, 0);
+    ASSERT_NE(nullptr, monitors.ChoiceFor("A"));
+    ASSERT_NE(nullptr, monitors.ChoiceFor("B"));
+    // A: after 赤 the menu wraps to 緑.  B: after 縦 comes 赤, which A no longer shows.
+    EXPECT_EQ(green, monitors.ChoiceFor("A")->path);
+    EXPECT_EQ(red, monitors.ChoiceFor("B")->path);
+    EXPECT_EQ(nullptr, monitors.target()) << "still all monitors";
+    EXPECT_EQ("", profile.GetString("Monitors", "Target", "?"));
+    EXPECT_TRUE(messages.shown.empty());
+
+    // Again: A moves on to 縦, B wraps round to 緑.
+    SendMessageW(tray->hwnd(), WM_COMMAND, ID_NEXT_WALLPAPER, 0);
+    EXPECT_EQ(tall, monitors.ChoiceFor("A")->path);
+    EXPECT_EQ(green, monitors.ChoiceFor("B")->path);
 }

@@ -64,7 +64,7 @@ struct TwoMonitors : ::testing::Test {
     // In the submenu: すべてのモニター, then the monitors.
     static bool ChooseMonitor(TavrinDriver& driver, int monitor) {
         if (!driver.OpenMenu()) return false;
-        driver.Down(3);
+        driver.Down(5);  // the two wallpapers, 次の壁紙, 自動切替, then モニター
         PostMessageW(driver.menuWindow(), WM_KEYDOWN, VK_RIGHT, 0);
         Sleep(200);
         driver.Down(monitor);

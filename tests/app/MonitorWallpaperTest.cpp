@@ -15,14 +15,6 @@
 using monitor_layout::Rect;
 
 namespace {
-std::string DesktopValue(const wchar_t* name) {
-    wchar_t buf[1024] = {};
-    DWORD size = sizeof(buf);
-    if (RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", name, RRF_RT_REG_SZ, nullptr, buf, &size))
-        return "<none>";
-    return ToCp932(buf);
-}
-
 uint32_t SolidGreen(int, int) { return 0x00FF00; }
 uint32_t SolidBlue(int, int) { return 0x0000FF; }
 // A 90-pixel-wide picture in three bands: red, green, blue.

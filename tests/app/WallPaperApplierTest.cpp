@@ -9,14 +9,6 @@
 #include "list/AppContext.h"
 
 namespace {
-std::string DesktopValue(const wchar_t* name) {
-    wchar_t buf[1024] = {};
-    DWORD size = sizeof(buf);
-    if (RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", name, RRF_RT_REG_SZ, nullptr, buf, &size))
-        return "<none>";
-    return ToCp932(buf);
-}
-
 struct ApplierFixture : ::testing::Test {
     TempDir dir;
     MemoryProfile profile;

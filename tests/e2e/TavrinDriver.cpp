@@ -34,14 +34,6 @@ bool WaitFor(const std::function<bool()>& condition, DWORD ms) {
     return true;
 }
 
-std::string DesktopValue(const wchar_t* name) {
-    wchar_t buf[1024] = {};
-    DWORD size = sizeof(buf);
-    if (RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", name, RRF_RT_REG_SZ, nullptr, buf, &size))
-        return "<none>";
-    return ToCp932(buf);
-}
-
 std::string DesktopWallpaper() { return DesktopValue(L"Wallpaper"); }
 
 std::string ControlText(HWND control) {

@@ -16,13 +16,7 @@ std::string SolidPpm(int w, int h, unsigned char r, unsigned char g, unsigned ch
     return bytes;
 }
 
-std::string DesktopWallpaperValue() {
-    wchar_t buf[1024] = {};
-    DWORD size = sizeof(buf);
-    if (RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper", RRF_RT_REG_SZ, nullptr, buf, &size))
-        return "<none>";
-    return ToCp932(buf);
-}
+std::string DesktopWallpaperValue() { return DesktopValue(L"Wallpaper"); }
 
 struct FaultingApp : ::testing::Test {
     TempDir dir, spi;

@@ -32,6 +32,8 @@ private:
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 bool PathExists(const std::string& path);
+// A value under HKEY_CURRENT_USER\Control Panel\Desktop, or "<none>".
+std::string DesktopValue(const wchar_t* name);
 std::wstring W(const std::string& cp932);
 // Pumps the thread's messages until none are left.
 void PumpMessages();

@@ -36,12 +36,6 @@ MonitorInfo Monitor(const std::string& identity, Rect rect, bool primary = false
     return m;
 }
 
-std::wstring ItemText(HMENU menu, int position) {
-    wchar_t text[128] = {};
-    GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
-    return text;
-}
-
 struct MonitorFixture : ::testing::Test {
     TempDir dir;
     MemoryProfile profile;
@@ -258,42 +252,6 @@ TEST(MonitorTargets, TheSubmenuStorageAndWhatEachMonitorShows) {
     shown = ChoicesPerMonitor(toAll, targets);
     EXPECT_EQ(MonitorChoice({"C:\\a.jpg", kStyleFit}), shown[0]);
     EXPECT_EQ(MonitorChoice({"C:\\all.bmp", kStyleFill}), shown[1]);
-
-    // When the program lays the desktop out itself.
-    EXPECT_EQ(OwnLayout::VirtualScreen, OwnLayoutFor(kStyleCentre, &targets, targets.target(), false));
-    EXPECT_EQ(OwnLayout::None, OwnLayoutFor(kStyleCentre, &targets, nullptr, false));
-    EXPECT_EQ(OwnLayout::VirtualScreen, OwnLayoutFor(kStyleCentre, &targets, nullptr, true));
-    EXPECT_EQ(OwnLayout::VirtualScreen, OwnLayoutFor(kStyleFill, &targets, nullptr, false));
-    EXPECT_EQ(OwnLayout::OneScreen, OwnLayoutFor(kStyleFit, nullptr, nullptr, false));
-    EXPECT_EQ(OwnLayout::None, OwnLayoutFor(kStyleStretch, nullptr, nullptr, true));
-
-    // The submenu goes after the wallpapers' separator, before the list command.
-    HMENU popup = CreatePopupMenu();
-    AppendMenuW(popup, MF_STRING, 300, L"wallpaper");
-    AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(popup, MF_STRING, ID_LIST_SHOW, L"list");
-    AppendMenuW(popup, MF_STRING, ID_APP_EXIT_TRAY, L"exit");
-    targets.InsertSubmenu(popup, ID_LIST_SHOW);
-    ASSERT_EQ(6, GetMenuItemCount(popup));
-    EXPECT_EQ(W("モニター(&M)"), ItemText(popup, 2));
-    HMENU sub = GetSubMenu(popup, 2);
-    ASSERT_NE(nullptr, sub);
-    EXPECT_EQ(UINT(MF_SEPARATOR), GetMenuState(popup, 3, MF_BYPOSITION) & MF_SEPARATOR);
-    EXPECT_EQ(UINT(ID_LIST_SHOW), GetMenuItemID(popup, 4));
-    ASSERT_EQ(3, GetMenuItemCount(sub));
-    EXPECT_EQ(W("すべてのモニター(&A)"), ItemText(sub, 0));
-    EXPECT_EQ(W("&1: 800×600 (メイン)"), ItemText(sub, 1));
-    EXPECT_EQ(W("&2: 640×480"), ItemText(sub, 2));
-    EXPECT_EQ(0u, GetMenuState(sub, 0, MF_BYPOSITION) & MF_CHECKED);
-    EXPECT_EQ(UINT(MF_CHECKED), GetMenuState(sub, 2, MF_BYPOSITION) & MF_CHECKED);
-    // Commands by number: the first item is all monitors.
-    UINT all = GetMenuItemID(sub, 0), first = GetMenuItemID(sub, 1);
-    EXPECT_TRUE(targets.OnMenuCommand(first));
-    EXPECT_EQ(&targets.monitors()[0], targets.target());
-    EXPECT_TRUE(targets.OnMenuCommand(all));
-    EXPECT_EQ(nullptr, targets.target());
-    EXPECT_FALSE(targets.OnMenuCommand(300));
-    DestroyMenu(popup);
 
     // One monitor: no submenu, and no target but all.
     targets.SetTarget(1);

@@ -33,12 +33,6 @@ struct OrderFixture : ::testing::Test {
 };
 }  // namespace
 
-TEST(WallpaperKeyTest, PathAndStyleMakeTheKey) {
-    EXPECT_NE(WallpaperKey("a.bmp", 0), WallpaperKey("a.bmp", 1));
-    EXPECT_EQ(WallpaperKey("a.bmp", 2), WallpaperKey("a.bmp", 2));
-    EXPECT_NE(WallpaperKey("a.bmp1", 0), WallpaperKey("a.bmp", 10));
-}
-
 TEST_F(OrderFixture, ListOrderStartsAfterTheCurrentAndWraps) {
     List(4);
     current = keys[2];
@@ -184,14 +178,4 @@ TEST(AutoChangeTimerTest, DueFromTheLastChangeOnceAfterAnyGap) {
     // A clock behind the last change is not due.
     EXPECT_FALSE(timer.Due(woke - 5));
     EXPECT_EQ(AutoChangeTimer::kLongestWaitMs, timer.NextLookIn(woke - 5, false));
-}
-
-TEST(AutoChangeTimerTest, TheMenuOffersFiveIntervals) {
-    EXPECT_EQ(5, kAutoChangeChoices);
-    EXPECT_EQ(0, AutoChangeChoiceOf(0));
-    EXPECT_EQ(1, AutoChangeChoiceOf(15));
-    EXPECT_EQ(2, AutoChangeChoiceOf(60));
-    EXPECT_EQ(3, AutoChangeChoiceOf(180));
-    EXPECT_EQ(4, AutoChangeChoiceOf(1440));
-    EXPECT_EQ(-1, AutoChangeChoiceOf(30));
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 
 #include "../image/TestPictures.h"
 #include "e2e/TavrinDriver.h"
@@ -25,16 +26,26 @@ std::string InstallTvwic(const TempDir& dir) {
 }
 
 uint32_t Rgb(uint32_t argb) { return argb & 0xFFFFFF; }
-}  // namespace
 
-TEST(TvwicInHost, TheHostListsItsFormatsAndDecodesJpegPngAndBmp) {
+// The plug-in host with tvwic.spi as its only plug-in.
+struct TvwicInHost : ::testing::Test {
     TempDir dir;
     MemoryProfile profile;
-    AppSettings settings(profile);
-    settings.enableSPI = true;
-    settings.spiPath = InstallTvwic(dir);
+    AppSettings settings{profile};
     ScopedMessageRecorder messages;
-    CSPIControl host(&settings);
+    std::unique_ptr<CSPIControl> made;
+    CSPIControl& host = Make();
+
+    CSPIControl& Make() {
+        settings.enableSPI = true;
+        settings.spiPath = InstallTvwic(dir);
+        made = std::make_unique<CSPIControl>(&settings);
+        return *made;
+    }
+};
+}  // namespace
+
+TEST_F(TvwicInHost, TheHostListsItsFormatsAndDecodesJpegPngAndBmp) {
     ASSERT_EQ(1, host.GetPluginCount());
     EXPECT_NE(std::string::npos, host.GetOpenFilter(false).find("|JPEG (*.jpg;")) << host.GetOpenFilter(false);
     std::string patterns = " " + host.GetImagePatterns();
@@ -68,14 +79,7 @@ TEST(TvwicInHost, TheHostListsItsFormatsAndDecodesJpegPngAndBmp) {
 }
 
 // An editor or a sync client may hold the picture open for writing.
-TEST(TvwicInHost, APictureHeldOpenForWritingStillDecodes) {
-    TempDir dir;
-    MemoryProfile profile;
-    AppSettings settings(profile);
-    settings.enableSPI = true;
-    settings.spiPath = InstallTvwic(dir);
-    ScopedMessageRecorder messages;
-    CSPIControl host(&settings);
+TEST_F(TvwicInHost, APictureHeldOpenForWritingStillDecodes) {
     std::string path = dir.File("held.png");
     WriteBytes(path, EncodePicture(Container::Png, MakeImage(12, 9, Blocks16)));
     HANDLE holder = CreateFileW(W(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,

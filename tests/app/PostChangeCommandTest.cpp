@@ -47,7 +47,8 @@ TEST(PostChangeCommand, StartsTheProgramWithItsArgumentButNotTwice) {
     ASSERT_TRUE(RunPostChangeCommand(program + " " + out + " 30000"));
     HANDLE first = LastPostChangeProcess();
     ASSERT_NE(nullptr, first);
-    for (int i = 0; i < 200 && !PathExists(out); ++i) Sleep(25);
+    // A first start in a new prefix can take seconds; the program writes its file whole at once.
+    for (int i = 0; i < 1200 && ReadBytes(out).empty(); ++i) Sleep(25);
     EXPECT_EQ(out + "\n30000\n", ReadBytes(out));
     EXPECT_FALSE(RunPostChangeCommand(program + " " + dir.File("second.txt") + " 0")) << "the first one still runs";
     EXPECT_EQ(first, LastPostChangeProcess());

@@ -29,6 +29,23 @@ struct ListImport : ListDialogFixture {
 using Names = std::vector<std::string>;
 }  // namespace
 
+namespace {
+// The text of the item selected in the folder chooser's tree.
+std::wstring TreeSelectionText(HWND chooser) {
+    HWND tree = FindWindowExW(chooser, nullptr, L"SysTreeView32", nullptr);
+    HTREEITEM item = tree ? (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0) : nullptr;
+    if (!item) return std::wstring();
+    wchar_t text[MAX_PATH] = {};
+    TVITEMW data = {};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = MAX_PATH;
+    SendMessageW(tree, TVM_GETITEMW, 0, (LPARAM)&data);
+    return text;
+}
+}  // namespace
+
 TEST_F(ListImport, AFolderImportsInReverseAtTheEndWithoutSettingListChanged) {
     for (const char* name : {"first.bmp", "second.bmp", "third.bmp"})
         WriteTestBitmap(pictures.File(name), 4, 4, SolidRed);
@@ -47,6 +64,8 @@ TEST_F(ListImport, AFolderImportsInReverseAtTheEndWithoutSettingListChanged) {
             EXPECT_EQ(shown, GetWindow(chooser, GW_OWNER));
             SendMessageW(chooser, BFFM_SETSELECTIONW, TRUE, (LPARAM)folder.c_str());
         })
+        // The tree may take a while to reach the folder in a new prefix: OK only once it shows it.
+        .Then([&] { return TreeSelectionText(chooser) == folder.substr(folder.find_last_of(L'\\') + 1); })
         .Do([&] { Click(chooser, IDOK); })
         .Then(Waits(IDC_IMPORT_FILES, &import))
         .Do([&] {

@@ -5,9 +5,49 @@
 TAVRIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # TAVRIN_BUILD picks another build folder (several checkouts or people at once).
 BUILD_DIR="${TAVRIN_BUILD:-$TAVRIN_ROOT/build}"
-BIN_DIR="$BUILD_DIR/bin"
-WIN_BUILD="$BUILD_DIR/win"
 NATIVE_BUILD="$BUILD_DIR/native"
+
+# Two editions come from the same sources: x86 (32-bit, .spi plug-ins, built
+# in build/win, programs in build/bin) and x64 (64-bit, .sph plug-ins,
+# build/win64 and build/bin64).  TAVRIN_EDITION picks the one a script works
+# on; use_edition switches it.  Each edition has Wine prefixes of its own.
+use_edition() {   # use_edition x86|x64
+  case "$1" in
+    x86) EDITION=x86; WIN_BUILD="$BUILD_DIR/win"; BIN_DIR="$BUILD_DIR/bin"; PREFIX_SUFFIX=""
+         TOOLCHAIN_FILE="$TAVRIN_ROOT/scripts/mingw-i686.cmake" ;;
+    x64) EDITION=x64; WIN_BUILD="$BUILD_DIR/win64"; BIN_DIR="$BUILD_DIR/bin64"; PREFIX_SUFFIX="-x64"
+         TOOLCHAIN_FILE="$TAVRIN_ROOT/scripts/mingw-x86_64.cmake" ;;
+    *) echo "unknown edition: $1 (x86 or x64)" >&2; return 1 ;;
+  esac
+  export TAVRIN_EDITION=$EDITION
+}
+use_edition "${TAVRIN_EDITION:-x86}" || exit 1
+
+# Wine is always started through its 64-bit loader: it starts 64-bit
+# programs, and 32-bit ones too where this machine can run them.  The
+# packaged `wine`, `winepath` and `wineboot` go through the 32-bit loader,
+# which cannot start on a kernel without 32-bit emulation; scripts/wine64
+# holds stand-ins of the same names.
+case ":$PATH:" in
+  *":$TAVRIN_ROOT/scripts/wine64:"*) ;;
+  *) export PATH="$TAVRIN_ROOT/scripts/wine64:$PATH" ;;
+esac
+
+# Empty when this machine runs 32-bit programs, otherwise why not (one line).
+why_no_32bit() {
+  local out
+  if [ ! -x /usr/lib/wine/wine ]; then echo "Wine's 32-bit loader (/usr/lib/wine/wine) is not installed"; return; fi
+  if out=$(/usr/lib/wine/wine --version 2>&1); then return; fi
+  case "$out" in
+    *"Exec format error"*) echo "the kernel does not run 32-bit programs (32-bit emulation is off: /usr/lib/wine/wine: Exec format error)" ;;
+    *) echo "Wine's 32-bit loader does not start: $(echo "$out" | head -1)" ;;
+  esac
+}
+
+# Editions whose programs this machine can run: x64 always, x86 where it can.
+runnable_editions() {
+  if [ -z "$(why_no_32bit)" ]; then echo "x86 x64"; else echo "x64"; fi
+}
 
 # Debian packages the project needs, with the command or file that shows each is there.
 APT_NEEDS=(
@@ -19,6 +59,7 @@ APT_NEEDS=(
   "wine:wine"
   "/usr/lib/wine/wine:wine32:i386"
   "/usr/lib/wine/wine64:wine64"
+  "x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix"
   "Xvfb:xvfb"
   "Xephyr:xserver-xephyr"
   "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf:fonts-ipafont-gothic"
@@ -76,11 +117,11 @@ ensure_japanese_locale() {
 
 jobs_count() { nproc 2>/dev/null || echo 2; }
 
-build_windows() {
-  cmake -S "$TAVRIN_ROOT" -B "$WIN_BUILD" \
-    -DCMAKE_TOOLCHAIN_FILE="$TAVRIN_ROOT/scripts/mingw-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$WIN_BUILD" -j "$(jobs_count)"
+build_windows() {   # build_windows [x86|x64]: the current edition by default
+  ( [ -n "${1:-}" ] && { use_edition "$1" || exit 1; }
+    cmake -S "$TAVRIN_ROOT" -B "$WIN_BUILD" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN_FILE" \
+      -DCMAKE_BUILD_TYPE=Release >/dev/null &&
+    cmake --build "$WIN_BUILD" -j "$(jobs_count)" )
 }
 
 build_native() {
@@ -88,9 +129,10 @@ build_native() {
   cmake --build "$NATIVE_BUILD" -j "$(jobs_count)"
 }
 
-# Wine: private prefixes inside the build folder, never the user's own.
+# Wine: private prefixes inside the build folder, never the user's own; the
+# x64 edition's carry the suffix "-x64".
 wine_env() {   # wine_env PREFIX_NAME LANG
-  export WINEPREFIX="$BUILD_DIR/$1"
+  export WINEPREFIX="$BUILD_DIR/$1$PREFIX_SUFFIX"
   export WINEARCH=win64
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="

@@ -2,7 +2,7 @@
 # its import stub.  This linker drops the stub of a function that is called
 # straight through its import pointer (a dllimport declaration), and the
 # pointer then leads to address 0: the first call would crash.
-# cmake -DNM=... -DPROGRAM=prog.exe -DDEFS="a.def;b.def" -P delay-import-check.cmake
+# cmake -DNM=... -DPROGRAM=prog.exe -DDEFS="a.def;b.def" -DEDITION=x86|x64 -P delay-import-check.cmake
 execute_process(COMMAND ${NM} ${PROGRAM} OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "cannot list the symbols of ${PROGRAM}")
@@ -13,10 +13,16 @@ foreach(def ${DEFS})
   list(REMOVE_ITEM exports EXPORTS)
   list(APPEND delayed ${exports})
 endforeach()
-string(REGEX MATCHALL "[ \t]I __imp__[^\r\n]+" pointers "${symbols}")
-string(REGEX MATCHALL "[ \t]T _[^\r\n]+" stubs "${symbols}")
-list(TRANSFORM pointers REPLACE "^[ \t]I __imp__" "")
-list(TRANSFORM stubs REPLACE "^[ \t]T _" "")
+# x86 symbols carry a leading underscore, x64 ones none.
+if(EDITION STREQUAL "x64")
+  set(underscore "")
+else()
+  set(underscore "_")
+endif()
+string(REGEX MATCHALL "[ \t]I __imp_${underscore}[^\r\n]+" pointers "${symbols}")
+string(REGEX MATCHALL "[ \t]T ${underscore}[^\r\n]+" stubs "${symbols}")
+list(TRANSFORM pointers REPLACE "^[ \t]I __imp_${underscore}" "")
+list(TRANSFORM stubs REPLACE "^[ \t]T ${underscore}" "")
 set(broken)
 foreach(name ${pointers})
   list(FIND delayed "${name}" is_delayed)

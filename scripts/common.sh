@@ -6,6 +6,7 @@ TAVRIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # TAVRIN_BUILD picks another build folder (several checkouts or people at once).
 BUILD_DIR="${TAVRIN_BUILD:-$TAVRIN_ROOT/build}"
 NATIVE_BUILD="$BUILD_DIR/native"
+NATIVE_BIN="$BUILD_DIR/bin"   # the native tools (tvltool, demo-pictures) land beside the 32-bit edition
 
 # Two editions come from the same sources: x86 (32-bit, .spi plug-ins, built
 # in build/win, programs in build/bin) and x64 (64-bit, .sph plug-ins,
@@ -13,15 +14,14 @@ NATIVE_BUILD="$BUILD_DIR/native"
 # on; use_edition switches it.  Each edition has Wine prefixes of its own.
 use_edition() {   # use_edition x86|x64
   case "$1" in
-    x86) EDITION=x86; WIN_BUILD="$BUILD_DIR/win"; BIN_DIR="$BUILD_DIR/bin"; PREFIX_SUFFIX=""
+    x86) EDITION=x86; WIN_BUILD="$BUILD_DIR/win"; BIN_DIR="$BUILD_DIR/bin"; PREFIX_SUFFIX=""; PLUGIN_EXT=spi
          TOOLCHAIN_FILE="$TAVRIN_ROOT/scripts/mingw-i686.cmake" ;;
-    x64) EDITION=x64; WIN_BUILD="$BUILD_DIR/win64"; BIN_DIR="$BUILD_DIR/bin64"; PREFIX_SUFFIX="-x64"
+    x64) EDITION=x64; WIN_BUILD="$BUILD_DIR/win64"; BIN_DIR="$BUILD_DIR/bin64"; PREFIX_SUFFIX="-x64"; PLUGIN_EXT=sph
          TOOLCHAIN_FILE="$TAVRIN_ROOT/scripts/mingw-x86_64.cmake" ;;
     *) echo "unknown edition: $1 (x86 or x64)" >&2; return 1 ;;
   esac
   export TAVRIN_EDITION=$EDITION
 }
-use_edition "${TAVRIN_EDITION:-x86}" || exit 1
 
 # Wine is always started through its 64-bit loader: it starts 64-bit
 # programs, and 32-bit ones too where this machine can run them.  The
@@ -48,6 +48,18 @@ why_no_32bit() {
 runnable_editions() {
   if [ -z "$(why_no_32bit)" ]; then echo "x86 x64"; else echo "x64"; fi
 }
+
+# Without TAVRIN_EDITION, scripts work on the 32-bit edition where this
+# machine runs it, else on the 64-bit one (chosen again once the packages
+# are installed).
+EDITION_GIVEN=${TAVRIN_EDITION:-}
+default_edition() {
+  if [ -n "$EDITION_GIVEN" ]; then use_edition "$EDITION_GIVEN"
+  elif [ -z "$(why_no_32bit)" ]; then use_edition x86
+  else use_edition x64
+  fi
+}
+default_edition || exit 1
 
 # Debian packages the project needs, with the command or file that shows each is there.
 APT_NEEDS=(
@@ -99,6 +111,7 @@ ensure_packages() {
     if [ $needs_i386 -eq 1 ]; then dpkg --add-architecture i386; fi
     apt-get update -qq
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+    default_edition
   fi
   ensure_japanese_locale
 }

@@ -1,10 +1,20 @@
 ; Tavrin's per-user installer.  Built by scripts/package:
 ;   makensis -INPUTCHARSET UTF8 -DSTAGE=<folder of the files> -DOUTFILE=<setup.exe>
-;            -DSRCDIR=<source tree> [-DWITH_WIC] installer/tavrin.nsi
+;            -DSRCDIR=<source tree> [-DWITH_WIC] [-DX64] installer/tavrin.nsi
 ; No administrator rights: everything goes under the user's own folders and
 ; HKEY_CURRENT_USER.  The user's list file, its backups and the settings are
 ; never removed unless the user asks for it in the uninstaller.
+;
+; X64 makes the 64-bit edition's setup (tavrin.exe built for x64, the .sph
+; plug-in).  That setup is itself a 64-bit program: it runs wherever the
+; program it installs runs (also where no 32-bit program can start), and
+; 32-bit Windows refuses to start it at all.  There is one Tavrin per user: both install into the same folder under the same
+; Apps & Features entry, so either replaces the other and keeps the list,
+; the settings and the plug-in folder.
 Unicode true
+!ifdef X64
+Target amd64-unicode
+!endif
 ManifestDPIAware true
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
@@ -20,9 +30,18 @@ SetCompressor /SOLID lzma
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tavrin"
 !define SETTINGS_KEY "Software\Vandrel Software\Tavrin\Settings"
 !define TRAY_CLASS "TavrinTrayWindow"
+!ifdef X64
+  !define EDITION_NAME "${PRODUCT} (64 ビット)"
+  !define WIC_PLUGIN "tvwic.sph"
+  !define OTHER_EDITION_NOTE "$\r$\n$\r$\n32 ビット版の Tavrin がインストールされていれば、この 64 ビット版に置き換えます。リスト、設定、プラグインはそのまま使えます。"
+!else
+  !define EDITION_NAME "${PRODUCT}"
+  !define WIC_PLUGIN "tvwic.spi"
+  !define OTHER_EDITION_NOTE "$\r$\n$\r$\n64 ビット版の Tavrin がインストールされていれば、この 32 ビット版に置き換えます。リスト、設定、プラグインはそのまま使えます。"
+!endif
 
 Name "${PRODUCT}"
-Caption "${PRODUCT} ${VERSION} セットアップ"
+Caption "${EDITION_NAME} ${VERSION} セットアップ"
 OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\Tavrin"
 InstallDirRegKey HKCU "${UNINST_KEY}" "InstallLocation"
@@ -31,14 +50,14 @@ BrandingText "${PRODUCT} ${VERSION}"
 VIProductVersion "2.0.0.0"
 VIAddVersionKey /LANG=1041 "ProductName" "${PRODUCT}"
 VIAddVersionKey /LANG=1041 "CompanyName" "${PUBLISHER}"
-VIAddVersionKey /LANG=1041 "FileDescription" "${PRODUCT} セットアップ"
+VIAddVersionKey /LANG=1041 "FileDescription" "${EDITION_NAME} セットアップ"
 VIAddVersionKey /LANG=1041 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1041 "LegalCopyright" "MIT License"
 
 !define MUI_ICON "${SRCDIR}\res\tavrin.ico"
 !define MUI_UNICON "${SRCDIR}\res\tavrin.ico"
 !define MUI_ABORTWARNING
-!define MUI_WELCOMEPAGE_TEXT "Tavrin ${VERSION} を、このユーザーのためにインストールします。管理者の権限は要りません。$\r$\n$\r$\nTavrin が起動しているときは、セットアップが Tavrin を終了させます(壁紙のリストと設定は保存され、インストール後もそのまま使えます)。Tavrin のダイアログが開いていると Tavrin は終了できないので、先に閉じておいてください。$\r$\n$\r$\n「次へ」をクリックして続けてください。"
+!define MUI_WELCOMEPAGE_TEXT "${EDITION_NAME} ${VERSION} を、このユーザーのためにインストールします。管理者の権限は要りません。${OTHER_EDITION_NOTE}$\r$\n$\r$\nTavrin が起動しているときは、セットアップが Tavrin を終了させます(壁紙のリストと設定は保存され、インストール後もそのまま使えます)。Tavrin のダイアログが開いていると Tavrin は終了できないので、先に閉じておいてください。$\r$\n$\r$\n「次へ」をクリックして続けてください。"
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_FINISHPAGE_RUN "$INSTDIR\tavrin.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Tavrin を起動する"
@@ -191,8 +210,8 @@ FunctionEnd
 !insertmacro SHARED_FUNCTIONS "un."
 !undef UN_WHAT
 
-; Sets $R0 to 1 when the plugins folder holds nothing but Susie plug-ins:
-; an uninstall leaves the user's own there.
+; Sets $R0 to 1 when the plugins folder holds nothing but Susie plug-ins of
+; either edition (.spi, .sph): an uninstall leaves the user's own there.
 Function PluginsFolderIsTavrins
   StrCpy $R0 1
   ClearErrors
@@ -206,6 +225,7 @@ Function PluginsFolderIsTavrins
     ${If} $R6 != "."
     ${AndIf} $R6 != ".."
     ${AndIf} $R7 != ".spi"
+    ${AndIf} $R7 != ".sph"
       StrCpy $R0 0
       ${Break}
     ${EndIf}
@@ -302,7 +322,7 @@ Section "Tavrin 本体" SecMain
   File "${STAGE}\LICENSE.txt"
 !ifdef WITH_WIC
   SetOutPath "$INSTDIR\plugins"
-  File "${STAGE}\plugins\tvwic.spi"
+  File "${STAGE}\plugins\${WIC_PLUGIN}"
   SetOutPath "$INSTDIR"
 !endif
   WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -314,7 +334,7 @@ Section "Tavrin 本体" SecMain
   ; without the tick takes the old one away.
   Delete "$SMSTARTUP\Tavrin.lnk"
 
-  WriteRegStr HKCU "${UNINST_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKCU "${UNINST_KEY}" "DisplayName" "${EDITION_NAME}"
   WriteRegStr HKCU "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKCU "${UNINST_KEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr HKCU "${UNINST_KEY}" "DisplayIcon" "$INSTDIR\tavrin.exe,0"
@@ -360,7 +380,9 @@ Section "un.Tavrin 本体" UnSecMain
   Delete "$INSTDIR\Tavrin.chm"
   Delete "$INSTDIR\Readme.txt"
   Delete "$INSTDIR\LICENSE.txt"
+  ; Either edition's plug-in: the other edition's setup may have put it there.
   Delete "$INSTDIR\plugins\tvwic.spi"
+  Delete "$INSTDIR\plugins\tvwic.sph"
   RMDir "$INSTDIR\plugins"
   Delete "$INSTDIR\uninstall.exe"
   Delete "$SMPROGRAMS\Tavrin\Tavrin.lnk"
@@ -399,6 +421,7 @@ Section "-un.folder"
   ; Only when empty: a list file or anything else of the user's keeps it.
   RMDir "$INSTDIR"
 SectionEnd
+
 
 ; "uninstall.exe /S /REMOVEDATA" ticks the box for scripted removal.
 Function un.onInit

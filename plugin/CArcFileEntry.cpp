@@ -8,10 +8,11 @@ uint32_t Word(const uint8_t* b) {
 }  // namespace
 
 CArcFileEntry::CArcFileEntry(const SusieFileRecord& record)
-    : position(record.position),
-      packedSize(record.packedSize),
-      unpackedSize(record.unpackedSize),
-      timestamp(record.timestamp),
+    // The entry keeps the 32-bit values the archive dialog shows.
+    : position(static_cast<uint32_t>(record.position)),
+      packedSize(static_cast<uint32_t>(record.packedSize)),
+      unpackedSize(static_cast<uint32_t>(record.unpackedSize)),
+      timestamp(static_cast<uint32_t>(record.timestamp)),
       directory(record.directory),
       fileName(record.fileName),
       crc(record.crc) {

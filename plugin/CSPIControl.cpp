@@ -69,8 +69,9 @@ bool CSPIControl::SaveDisabledList() {
     for (const CSPIPlugin& plugin : m_plugins) {
         if (!plugin.enabled) text += plugin.fileName + "\\";
     }
-    // Names of plug-ins not held now (another folder, removed for a while)
-    // keep the user's choice.
+    // Names of plug-ins not held now (another folder, removed for a while,
+    // or the other edition's kind: the 32-bit and 64-bit editions share the
+    // profile) keep the user's choice, in their stored order.
     for (const std::string& name : StoredDisabledNames()) {
         bool held = false;
         for (const CSPIPlugin& plugin : m_plugins) held = held || LowerCp932(plugin.fileName) == name;

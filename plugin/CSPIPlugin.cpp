@@ -43,7 +43,7 @@ constexpr const char* kEntryNames[] = {
 // What the plug-in is given as progress callback: the host's callback, run
 // as our own code inside the guarded call (a fault in it is not the
 // plug-in's) and never letting a C++ exception into the plug-in's frames.
-int __stdcall GuardedProgress(int numerator, int denominator, long userValue) {
+int __stdcall GuardedProgress(int numerator, int denominator, LONG_PTR userValue) {
     PluginGuard::HostCallback scope;
     auto callback = reinterpret_cast<SPIProgressCallback>(scope.user());
     // Called from a thread of the plug-in's own, outside any guarded call:
@@ -250,20 +250,20 @@ int CSPIPlugin::GetPluginInfo(int infoNumber, LPSTR buffer, int bufferLength) {
     return Guarded(kGetPluginInfo, 0, [&] { return pGetPluginInfo(infoNumber, buffer, bufferLength); });
 }
 
-int CSPIPlugin::IsSupported(LPSTR name, DWORD head) {
+int CSPIPlugin::IsSupported(LPSTR name, DWORD_PTR head) {
     if (m_faulted || !pIsSupported) return 0;
     return Guarded(kIsSupported, 0, [&] { return pIsSupported(name, head); });
 }
 
-int CSPIPlugin::GetPictureInfo(LPSTR buffer, long length, unsigned int flag, PictureInfo* info) {
+int CSPIPlugin::GetPictureInfo(LPSTR buffer, LONG_PTR length, unsigned int flag, PictureInfo* info) {
     if (m_faulted) return SusieResult::kInternalError;
     if (!pGetPictureInfo) return SusieResult::kNotImplemented;
     return Guarded(kGetPictureInfo, SusieResult::kInternalError,
                    [&] { return pGetPictureInfo(buffer, length, flag, info); });
 }
 
-int CSPIPlugin::GetPicture(LPSTR buffer, long length, unsigned int flag, HLOCAL* info, HLOCAL* bits,
-                           SPIProgressCallback progress, long userValue) {
+int CSPIPlugin::GetPicture(LPSTR buffer, LONG_PTR length, unsigned int flag, HLOCAL* info, HLOCAL* bits,
+                           SPIProgressCallback progress, LONG_PTR userValue) {
     if (m_faulted) return SusieResult::kInternalError;
     if (!pGetPicture) return SusieResult::kNotImplemented;
     SPIProgressCallback given = progress ? &GuardedProgress : nullptr;
@@ -272,8 +272,8 @@ int CSPIPlugin::GetPicture(LPSTR buffer, long length, unsigned int flag, HLOCAL*
         [&] { return pGetPicture(buffer, length, flag, info, bits, given, userValue); }, progress);
 }
 
-int CSPIPlugin::GetPreview(LPSTR buffer, long length, unsigned int flag, HLOCAL* info, HLOCAL* bits,
-                           SPIProgressCallback progress, long userValue) {
+int CSPIPlugin::GetPreview(LPSTR buffer, LONG_PTR length, unsigned int flag, HLOCAL* info, HLOCAL* bits,
+                           SPIProgressCallback progress, LONG_PTR userValue) {
     if (m_faulted) return SusieResult::kInternalError;
     if (!pGetPreview) return SusieResult::kNotImplemented;
     SPIProgressCallback given = progress ? &GuardedProgress : nullptr;
@@ -282,22 +282,22 @@ int CSPIPlugin::GetPreview(LPSTR buffer, long length, unsigned int flag, HLOCAL*
         [&] { return pGetPreview(buffer, length, flag, info, bits, given, userValue); }, progress);
 }
 
-int CSPIPlugin::GetArchiveInfo(LPSTR buffer, long length, unsigned int flag, HLOCAL* list) {
+int CSPIPlugin::GetArchiveInfo(LPSTR buffer, LONG_PTR length, unsigned int flag, HLOCAL* list) {
     if (m_faulted) return SusieResult::kInternalError;
     if (!pGetArchiveInfo) return SusieResult::kNotImplemented;
     return Guarded(kGetArchiveInfo, SusieResult::kInternalError,
                    [&] { return pGetArchiveInfo(buffer, length, flag, list); });
 }
 
-int CSPIPlugin::GetFileInfo(LPSTR buffer, long length, LPSTR name, unsigned int flag, fileInfo* info) {
+int CSPIPlugin::GetFileInfo(LPSTR buffer, LONG_PTR length, LPSTR name, unsigned int flag, fileInfo* info) {
     if (m_faulted) return SusieResult::kInternalError;
     if (!pGetFileInfo) return SusieResult::kNotImplemented;
     return Guarded(kGetFileInfo, SusieResult::kInternalError,
                    [&] { return pGetFileInfo(buffer, length, name, flag, info); });
 }
 
-int CSPIPlugin::GetFile(LPSTR source, long length, LPSTR destination, unsigned int flag,
-                        SPIProgressCallback progress, long userValue) {
+int CSPIPlugin::GetFile(LPSTR source, LONG_PTR length, LPSTR destination, unsigned int flag,
+                        SPIProgressCallback progress, LONG_PTR userValue) {
     if (m_faulted) return SusieResult::kInternalError;
     if (!pGetFile) return SusieResult::kNotImplemented;
     SPIProgressCallback given = progress ? &GuardedProgress : nullptr;
@@ -314,7 +314,7 @@ int CSPIPlugin::ConfigurationDlg(HWND parent, int function) {
 }
 
 int CSPIPlugin::GetPicture(const std::string& ansiName, HLOCAL* info, HLOCAL* bits, SPIProgressCallback progress,
-                           long userValue) {
+                           LONG_PTR userValue) {
     std::vector<char> name(ansiName.begin(), ansiName.end());
     name.push_back('\0');
     int code = GetPicture(name.data(), 0, kSpiInputFile, info, bits, progress, userValue);

@@ -57,22 +57,22 @@ public:
 
     // The exports.
     int GetPluginInfo(int infoNumber, LPSTR buffer, int bufferLength);
-    int IsSupported(LPSTR fileName, DWORD head);
-    int GetPictureInfo(LPSTR buffer, long length, unsigned int flag, PictureInfo* info);
-    int GetPicture(LPSTR buffer, long length, unsigned int flag, HLOCAL* info, HLOCAL* bits,
-                   SPIProgressCallback progress, long userValue);
-    int GetPreview(LPSTR buffer, long length, unsigned int flag, HLOCAL* info, HLOCAL* bits,
-                   SPIProgressCallback progress, long userValue);
-    int GetArchiveInfo(LPSTR buffer, long length, unsigned int flag, HLOCAL* list);
-    int GetFileInfo(LPSTR buffer, long length, LPSTR fileName, unsigned int flag, fileInfo* info);
-    int GetFile(LPSTR source, long length, LPSTR destination, unsigned int flag, SPIProgressCallback progress,
-                long userValue);
+    int IsSupported(LPSTR fileName, DWORD_PTR head);
+    int GetPictureInfo(LPSTR buffer, LONG_PTR length, unsigned int flag, PictureInfo* info);
+    int GetPicture(LPSTR buffer, LONG_PTR length, unsigned int flag, HLOCAL* info, HLOCAL* bits,
+                   SPIProgressCallback progress, LONG_PTR userValue);
+    int GetPreview(LPSTR buffer, LONG_PTR length, unsigned int flag, HLOCAL* info, HLOCAL* bits,
+                   SPIProgressCallback progress, LONG_PTR userValue);
+    int GetArchiveInfo(LPSTR buffer, LONG_PTR length, unsigned int flag, HLOCAL* list);
+    int GetFileInfo(LPSTR buffer, LONG_PTR length, LPSTR fileName, unsigned int flag, fileInfo* info);
+    int GetFile(LPSTR source, LONG_PTR length, LPSTR destination, unsigned int flag, SPIProgressCallback progress,
+                LONG_PTR userValue);
     int ConfigurationDlg(HWND parent, int function);
 
     // The file forms: flag 0, then once more with flag 0x80 when the first
     // answer is not a success (for GetPicture: neither 0 nor 1).
     int GetPicture(const std::string& ansiName, HLOCAL* info, HLOCAL* bits, SPIProgressCallback progress,
-                   long userValue);
+                   LONG_PTR userValue);
     int GetPictureInfo(const std::string& ansiName, PictureInfo* info);
 
     // Whether the plug-in faulted during this run; the user's choice

@@ -30,7 +30,7 @@ bool ReadHead(const std::string& path, std::vector<char>* head) {
     return ReadFile(file.get(), head->data(), kHeadBytes, &got, nullptr) != FALSE;
 }
 
-DWORD HeadArgument(const void* head) { return static_cast<DWORD>(reinterpret_cast<uintptr_t>(head)); }
+DWORD_PTR HeadArgument(const void* head) { return reinterpret_cast<DWORD_PTR>(head); }
 
 bool EndsWithBackslash(const std::string& text) {
     bool last = false;
@@ -61,9 +61,11 @@ bool DecodedBlocksFit(HLOCAL info, HLOCAL bits) {
 
 std::string PluginFaultMessage(const std::string& fileName, const char* entry, const PluginGuard::Fault& fault) {
     char detail[160];
-    std::snprintf(detail, sizeof(detail), "%s の実行中に例外 0x%08lX (%s) が発生しました。\nアドレス: 0x%08lX",
+    // The address has the digits of this edition's pointers: 8, or 16 on 64-bit.
+    std::snprintf(detail, sizeof(detail), "%s の実行中に例外 0x%08lX (%s) が発生しました。\nアドレス: 0x%0*llX",
                   entry ? entry : "?", static_cast<unsigned long>(fault.code), PluginGuard::FaultName(fault.code),
-                  static_cast<unsigned long>(reinterpret_cast<uintptr_t>(fault.address)));
+                  static_cast<int>(2 * sizeof(void*)),
+                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(fault.address)));
     return "プラグイン[" + fileName + "]が異常終了したため、使用を停止しました。\n" + detail;
 }
 
@@ -104,7 +106,7 @@ bool CSPISupport::HasFaulted(int index) const {
     return index >= 0 && index < GetPluginCount() && m_plugins[index].faulted();
 }
 
-int __stdcall CSPISupport::DefaultProgress(int, int, long) { return 0; }
+int __stdcall CSPISupport::DefaultProgress(int, int, LONG_PTR) { return 0; }
 
 int CSPISupport::OnPluginLoaded(const std::string&, const char*, int) { return 1; }
 
@@ -120,7 +122,8 @@ int CSPISupport::LoadPlugins(const std::string& directory) {
     if (!(folder.size() <= 1 || EndsWithBackslash(folder))) folder += '\\';
     std::wstring wideFolder = ToWide(folder);
     WIN32_FIND_DATAW found;
-    UniqueFind search(FindFirstFileW((wideFolder + L"*.spi").c_str(), &found));
+    // Only this edition's kind: a 32-bit and a 64-bit plug-in may lie side by side.
+    UniqueFind search(FindFirstFileW((wideFolder + L"*" + ToWide(kPluginExtension)).c_str(), &found));
     if (!search) return 0;
 
     const size_t heldBefore = m_plugins.size();
@@ -310,7 +313,7 @@ int CSPISupport::DecodeMemory(const std::string& name, HLOCAL data, HLOCAL* info
         head = padded.data();
     }
 
-    long length = static_cast<long>(size);
+    LONG_PTR length = static_cast<LONG_PTR>(size);
     return DecodeWithImagePlugins(
         name, head,
         [&](CSPIPlugin& plugin, HLOCAL* gotInfo, HLOCAL* gotBits) {
@@ -368,14 +371,20 @@ int CSPISupport::ExtractFile(const std::string& archivePath, const std::string& 
         std::vector<char> name = PluginNameBuffer(ansiPath);
         if (plugin.IsSupported(name.data(), HeadArgument(head.data())) != 1) continue;
 
-        // The first archive plug-in that takes the archive decides.
+        // The first archive plug-in that takes the archive decides.  The
+        // record is zeroed and has room for the largest layout; only its
+        // fields are read, at this edition's offsets.
         fileInfo record;
         std::memset(&record, 0, sizeof(record));
         std::vector<char> memberName = PluginNameBuffer(memberPath);
         int code = plugin.GetFileInfo(name.data(), 0, memberName.data(), kSpiInputFile, &record);
         if (code != SusieResult::kSuccess) return code;
+        SusieFileRecord fields;
+        if (!ParseFileInfoRecord(&record, sizeof(record), kHostFileInfoLayout, &fields))
+            return SusieResult::kBrokenData;
+        // The position goes back to the plug-in as the bits it gave.
         HLOCAL block = nullptr;
-        code = plugin.GetFile(name.data(), static_cast<long>(record.position), reinterpret_cast<LPSTR>(&block),
+        code = plugin.GetFile(name.data(), static_cast<LONG_PTR>(fields.position), reinterpret_cast<LPSTR>(&block),
                               kSpiInputFile | kSpiOutputMemory, progressCallback, m_progressUserValue);
         if (code != SusieResult::kSuccess) {
             if (!plugin.faulted()) FreeReturnedBlock(block);
@@ -417,7 +426,7 @@ int CSPISupport::GetArcFileList(const std::string& archivePath, ArcFileList* lis
             std::vector<SusieFileRecord> records;
             if (!isBlock) {
                 code = SusieResult::kMemoryError;
-            } else if (ParseFileInfoRun(lock.data(), lock.size(), &records) != FileInfoRun::Complete) {
+            } else if (ParseFileInfoRun(lock.data(), lock.size(), kHostFileInfoLayout, &records) != FileInfoRun::Complete) {
                 code = SusieResult::kBrokenData;
             } else {
                 for (const SusieFileRecord& r : records) list->push_back(std::make_unique<CArcFileEntry>(r));

@@ -27,8 +27,9 @@ public:
     // Called once for each newly accepted plug-in; the result is ignored.
     virtual int OnPluginLoaded(const std::string& fileName, const char* apiVersion, int index);
 
-    // Loads every "*.spi" of `directory` not loaded before; returns how many
-    // plug-ins were added.
+    // Loads every plug-in of this edition's kind ("*.spi" on 32-bit, "*.sph"
+    // on 64-bit, kPluginExtension) in `directory` not loaded before; returns
+    // how many plug-ins were added.
     int LoadPlugins(const std::string& directory);
     // Support entries of all enabled plug-ins.
     int CountSupportEntries();
@@ -57,7 +58,7 @@ public:
     // Null restores the default callback (which never aborts); returns the
     // previous callback, or null when it was the default.
     SPIProgressCallback SetProgressCallback(SPIProgressCallback callback);
-    void SetProgressUserValue(long value) { m_progressUserValue = value; }
+    void SetProgressUserValue(LONG_PTR value) { m_progressUserValue = value; }
 
     // Decodes a picture file with the first enabled image plug-in that takes
     // it.  On 0 the caller owns *info and *bits, both checked against their
@@ -100,12 +101,12 @@ protected:
     // that sees it grow has had its failure told by the fault box.
     int FaultsSoFar() const;
 
-    static int __stdcall DefaultProgress(int numerator, int denominator, long userValue);
+    static int __stdcall DefaultProgress(int numerator, int denominator, LONG_PTR userValue);
     bool IsUsable(int index, uint8_t type) const;
 
     std::vector<CSPIPlugin> m_plugins;
     SPIProgressCallback progressCallback = &CSPISupport::DefaultProgress;
-    long m_progressUserValue = 0;
+    LONG_PTR m_progressUserValue = 0;
     std::string m_fileFilter;
 
 private:

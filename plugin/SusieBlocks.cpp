@@ -104,18 +104,26 @@ DibCheck CheckDibBlocks(const void* info, size_t infoSize, size_t pixelSize, Dib
     return DibCheck::Ok;
 }
 
-bool ParseFileInfoRecord(const void* data, size_t size, SusieFileRecord* record) {
+size_t FileInfoFieldBytes(FileInfoLayout layout) {
+    return layout == FileInfoLayout::Bits64 ? kFileInfoPackedSize64 : kFileInfoSize;
+}
+
+bool ParseFileInfoRecord(const void* data, size_t size, FileInfoLayout layout, SusieFileRecord* record) {
+    const size_t numberSize = layout == FileInfoLayout::Bits64 ? 8 : 4;
     ByteReader r(data, size);
-    const uint8_t* whole = r.Peek(kFileInfoSize);
+    const uint8_t* whole = r.Peek(FileInfoFieldBytes(layout));
     if (!whole) return false;
     SusieFileRecord rec;
     r.Bytes(rec.method, sizeof(rec.method));
-    rec.position = r.U32();
-    rec.packedSize = r.U32();
-    rec.unpackedSize = r.U32();
-    rec.timestamp = r.U32();
-    rec.directory = FixedText(whole + 24);
-    rec.fileName = FixedText(whole + 24 + kFileInfoTextSize);
+    uint64_t* numbers[] = {&rec.position, &rec.packedSize, &rec.unpackedSize, &rec.timestamp};
+    for (uint64_t* n : numbers) {
+        uint64_t low = r.U32();
+        uint64_t high = numberSize == 8 ? r.U32() : 0;
+        *n = low | (high << 32);
+    }
+    const size_t textAt = sizeof(rec.method) + 4 * numberSize;
+    rec.directory = FixedText(whole + textAt);
+    rec.fileName = FixedText(whole + textAt + kFileInfoTextSize);
     r.Skip(2 * kFileInfoTextSize);
     rec.crc = r.U32();
     if (r.failed()) return false;
@@ -123,13 +131,74 @@ bool ParseFileInfoRecord(const void* data, size_t size, SusieFileRecord* record)
     return true;
 }
 
-FileInfoRun ParseFileInfoRun(const void* data, size_t size, std::vector<SusieFileRecord>* records) {
+namespace {
+// What walking a block at one stride finds.
+struct RunShape {
+    bool terminated = false;  // a record with a zero first method byte inside the block
+    bool sound = true;        // every record before it looks like one
+    size_t count = 0;
+};
+
+// A method is printable ASCII up to its first zero.  Names end within their
+// 200 bytes.  A record read at the wrong stride starts inside another
+// record's numbers or names, which rarely passes both.
+bool LooksLikeRecord(const uint8_t* record, size_t textAt) {
+    for (size_t i = 0; i < 8 && record[i] != 0; ++i) {
+        if (record[i] < 0x20 || record[i] > 0x7E) return false;
+    }
+    return std::memchr(record + textAt, 0, kFileInfoTextSize) != nullptr &&
+           std::memchr(record + textAt + kFileInfoTextSize, 0, kFileInfoTextSize) != nullptr;
+}
+
+RunShape WalkRun(const uint8_t* bytes, size_t size, size_t stride, size_t fieldBytes, size_t textAt) {
+    RunShape shape;
+    for (size_t at = 0; at < size; at += stride) {
+        if (bytes[at] == 0) {
+            shape.terminated = true;
+            return shape;
+        }
+        if (size - at < fieldBytes) return shape;
+        if (!LooksLikeRecord(bytes + at, textAt)) shape.sound = false;
+        ++shape.count;
+    }
+    return shape;
+}
+}  // namespace
+
+size_t FileInfoStride(const void* data, size_t size, FileInfoLayout layout) {
+    if (layout != FileInfoLayout::Bits64) return kFileInfoSize;
+    const uint8_t* bytes = static_cast<const uint8_t*>(data);
+    if (!bytes || size == 0) return kFileInfoPackedSize64;
+    const size_t textAt = 8 + 4 * 8;
+    RunShape packed = WalkRun(bytes, size, kFileInfoPackedSize64, kFileInfoPackedSize64, textAt);
+    RunShape padded = WalkRun(bytes, size, kFileInfoPaddedSize64, kFileInfoPackedSize64, textAt);
+    const bool packedDivides = size % kFileInfoPackedSize64 == 0;
+    const bool paddedDivides = size % kFileInfoPaddedSize64 == 0;
+    if (packed.sound && padded.sound) {
+        // Read at the wrong stride, a run soon meets a zero byte that passes
+        // for the terminator: the longer run is the real one.
+        if (packed.count != padded.count)
+            return padded.count > packed.count ? kFileInfoPaddedSize64 : kFileInfoPackedSize64;
+        if (packed.terminated != padded.terminated)
+            return padded.terminated ? kFileInfoPaddedSize64 : kFileInfoPackedSize64;
+        return paddedDivides && !packedDivides ? kFileInfoPaddedSize64 : kFileInfoPackedSize64;
+    }
+    if (packed.sound || padded.sound) return packed.sound ? kFileInfoPackedSize64 : kFileInfoPaddedSize64;
+    // Neither run is sound: the size decides, and the parse reports what it finds.
+    if (paddedDivides != packedDivides) return paddedDivides ? kFileInfoPaddedSize64 : kFileInfoPackedSize64;
+    if (padded.terminated && !packed.terminated) return kFileInfoPaddedSize64;
+    return kFileInfoPackedSize64;
+}
+
+FileInfoRun ParseFileInfoRun(const void* data, size_t size, FileInfoLayout layout,
+                             std::vector<SusieFileRecord>* records) {
     const uint8_t* bytes = static_cast<const uint8_t*>(data);
     if (!bytes) return FileInfoRun::Unterminated;
-    for (size_t at = 0; at < size; at += kFileInfoSize) {
+    const size_t stride = FileInfoStride(data, size, layout);
+    for (size_t at = 0; at < size; at += stride) {
         if (bytes[at] == 0) return FileInfoRun::Complete;
         SusieFileRecord rec;
-        if (!ParseFileInfoRecord(bytes + at, size - at, &rec)) return FileInfoRun::Unterminated;
+        if (!ParseFileInfoRecord(bytes + at, size - at, layout, &rec)) return FileInfoRun::Unterminated;
         records->push_back(std::move(rec));
     }
     return FileInfoRun::Unterminated;

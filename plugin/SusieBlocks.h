@@ -11,8 +11,19 @@
 
 // Sizes of the API's records.
 constexpr size_t kBitmapInfoHeaderSize = 40;
-constexpr size_t kFileInfoSize = 428;
+constexpr size_t kFileInfoSize = 428;           // 32-bit plug-ins
+constexpr size_t kFileInfoPackedSize64 = 444;   // 64-bit, packed
+constexpr size_t kFileInfoPaddedSize64 = 448;   // 64-bit, padded to 8
 constexpr size_t kFileInfoTextSize = 200;
+
+// The fileInfo record of 32-bit plug-ins (4-byte numbers, 428 bytes) or of
+// 64-bit ones (8-byte position, sizes and time; 444 bytes, laid end to end
+// at 444 or 448 bytes depending on the header the plug-in was built with).
+// The fields lie at the same offsets whatever the 64-bit stride.
+enum class FileInfoLayout { Bits32, Bits64 };
+
+// Bytes of one record that hold fields: 428 or 444.
+size_t FileInfoFieldBytes(FileInfoLayout layout);
 
 // Largest picture side accepted from a plug-in.
 constexpr int32_t kMaxPictureSide = 32768;
@@ -52,23 +63,34 @@ DibCheck CheckDibBlocks(const void* info, size_t infoSize, size_t pixelSize, Dib
 // One fileInfo record as read from a plug-in's block.
 struct SusieFileRecord {
     uint8_t method[8] = {};
-    uint32_t position = 0;
-    uint32_t packedSize = 0;
-    uint32_t unpackedSize = 0;
-    uint32_t timestamp = 0;
+    uint64_t position = 0;
+    uint64_t packedSize = 0;
+    uint64_t unpackedSize = 0;
+    uint64_t timestamp = 0;
     std::string directory;  // up to the first zero or 200 bytes
     std::string fileName;   // up to the first zero or 200 bytes
     uint32_t crc = 0;
 };
 
-// Reads one 428-byte record; false when fewer than 428 bytes are there.
-bool ParseFileInfoRecord(const void* data, size_t size, SusieFileRecord* record);
+// Reads one record of `layout`; false when fewer than its field bytes are there.
+bool ParseFileInfoRecord(const void* data, size_t size, FileInfoLayout layout, SusieFileRecord* record);
 
 enum class FileInfoRun {
     Complete,      // ended by a record whose first method byte is 0
     Unterminated,  // the block ended before such a record
 };
 
-// Reads the records of a GetArchiveInfo block up to the terminating one.
-// Only whole records inside `size` are read.
-FileInfoRun ParseFileInfoRun(const void* data, size_t size, std::vector<SusieFileRecord>* records);
+// The distance between records in a GetArchiveInfo block of `size` bytes.
+// 428 for 32-bit plug-ins.  For 64-bit ones 444 or 448, from the records
+// themselves: a run is sound when every record before its end has method
+// text and names that end within their fields.  When both runs are sound,
+// the longer one, then the one ended by a terminating record inside the
+// block, then the one that alone divides the size, then 444; when only one
+// is, that one; when neither is, the one that alone divides the size, then
+// the one that finds a terminator, then 444.
+size_t FileInfoStride(const void* data, size_t size, FileInfoLayout layout);
+
+// Reads the records of a GetArchiveInfo block up to the terminating one, at
+// the stride FileInfoStride finds.  Only whole records inside `size` are read.
+FileInfoRun ParseFileInfoRun(const void* data, size_t size, FileInfoLayout layout,
+                             std::vector<SusieFileRecord>* records);

@@ -12,3 +12,9 @@ list(APPEND TAVRIN_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/CSPISupport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CSPIControl.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BitmapFile.cpp)
+# The plug-in guard's registration and assembly, one file per processor.
+if(TAVRIN_EDITION STREQUAL "x64")
+  list(APPEND TAVRIN_WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}/PluginGuardX64.cpp)
+else()
+  list(APPEND TAVRIN_WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}/PluginGuardX86.cpp)
+endif()

@@ -17,6 +17,7 @@
 #include "list/AppContext.h"
 #include "plugin/CSPIControl.h"
 #include "plugin/PluginDialogs.h"
+#include "plugin/SusieTypes.h"
 #include "res/resource.h"
 #include "tools/ShotSupport.h"
 
@@ -44,7 +45,7 @@ void PreparePlugins(HWND dialog) {
         item.pszText = name;
         item.cchTextMax = 64;
         SendMessageW(list, LVM_GETITEMTEXTW, (WPARAM)row, (LPARAM)&item);
-        if (lstrcmpiW(name, L"mg_verfall.spi") == 0)
+        if (lstrcmpiW(name, ToWide(std::string("mg_verfall") + kPluginExtension).c_str()) == 0)
             SetListViewRowState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     }
     SetFocus(list);
@@ -72,8 +73,11 @@ int ShowCache(AppContext& context) {
 std::string InstallPlugins(const std::wstring& from) {
     std::string folder = std::string(kDemoFolder) + "spi\\";
     CreateDirectoryW(ToWide(folder).c_str(), nullptr);
-    for (const wchar_t* name : {L"mg_verfall.spi", L"mg_plain.spi", L"mg_arc.spi", L"mg_arc2.spi"})
+    // This edition's kind of the test plug-ins (".spi" or ".sph").
+    for (const char* stem : {"mg_verfall", "mg_plain", "mg_arc", "mg_arc2"}) {
+        std::wstring name = ToWide(std::string(stem) + kPluginExtension);
         CopyFileW((from + L"\\" + name).c_str(), (ToWide(folder) + name).c_str(), FALSE);
+    }
     return folder;
 }
 }  // namespace
@@ -94,7 +98,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (argc >= 4) {
         profile.WriteInt("Settings", "EnableSPI", 1);
         profile.WriteString("Settings", "SPIPath", InstallPlugins(argv[3]));
-        profile.WriteString("Settings", "DisableSPIs", "mg_arc2.spi");
+        profile.WriteString("Settings", "DisableSPIs", std::string("mg_arc2") + kPluginExtension);
     }
     AppContext context(profile);
     g_shot.closeWithOk = true;  // the status dialog has only OK
@@ -107,7 +111,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     } else if (which == L"status" && argc >= 4) {
         CSPIControl& host = context.cache().pluginHost();
         for (int i = 0; i < host.GetPluginCount(); ++i)
-            if (host.GetFileName(i) == "mg_verfall.spi") ShowPluginStatus(host, i, nullptr);
+            if (host.GetFileName(i) == std::string("mg_verfall") + kPluginExtension) ShowPluginStatus(host, i, nullptr);
     } else {
         return 2;
     }

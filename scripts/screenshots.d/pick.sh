@@ -4,7 +4,7 @@
 status=0
 plugins="$SHOTS_WORK/pick-plugins"
 mkdir -p "$plugins"
-cp "$WIN_BUILD/tests/spi/tar.spi" "$WIN_BUILD/tests/spi/pnm.spi" "$plugins/" || status=1
+cp "$WIN_BUILD/tests/spi/tar.${PLUGIN_EXT:-spi}" "$WIN_BUILD/tests/spi/pnm.${PLUGIN_EXT:-spi}" "$plugins/" || status=1
 for shot in image-file-dialog:image-file folder-import:folder-import archive-select:archive-select; do
   name=${shot%%:*}; dialog=${shot#*:}
   rm -f "$SHOTS_WORK/$name.bmp"

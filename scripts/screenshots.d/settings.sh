@@ -6,7 +6,7 @@
 demo="$WINEPREFIX/drive_c/Program Files/Tavrin"
 rm -rf "$demo"
 mkdir -p "$demo/plugins"
-cp "$BIN_DIR/shots-settings.exe" "$demo/tavrin.exe" && cp "$BIN_DIR"/plugins/*.spi "$demo/plugins/" || return 1
+cp "$BIN_DIR/shots-settings.exe" "$demo/tavrin.exe" && cp "$BIN_DIR"/plugins/*."${PLUGIN_EXT:-spi}" "$demo/plugins/" || return 1
 shots_run "$demo/tavrin.exe" "$(win_path "$SHOTS_WORK")"
 rm -rf "$demo"
 shots_png settings-folded && shots_png settings-expanded

@@ -1,4 +1,4 @@
-// The Susie image plug-in interface ("00IN") of tvwic.spi.  Each export
+// The Susie image plug-in interface ("00IN") of tvwic.spi / tvwic.sph.  Each export
 // answers with a result code and never lets anything escape to the host.
 #include <windows.h>
 
@@ -12,7 +12,11 @@
 
 namespace {
 const char kApiVersion[] = "00IN";
+#ifdef _WIN64
+const char kDescription[] = "tvwic.sph 1.0 - pictures through Windows Imaging Component (Tavrin)";
+#else
 const char kDescription[] = "tvwic.spi 1.0 - pictures through Windows Imaging Component (Tavrin)";
+#endif
 
 // Copies text into the host's buffer, cut to fit; returns the bytes copied.
 int PutText(const std::string& text, LPSTR buffer, int length) {
@@ -55,12 +59,12 @@ int __stdcall GetPluginInfo(int number, LPSTR buffer, int length) {
 
 // `head` is a pointer to the file's first 2 KB, or (upper word zero) the
 // handle of the open file.  Only the formats' signatures decide.
-int __stdcall IsSupported(LPSTR name, DWORD head) {
+int __stdcall IsSupported(LPSTR name, DWORD_PTR head) {
     (void)name;
     try {
         const FormatTable* table = ProcessFormats();
         if (!table) return 0;
-        if ((head & 0xFFFF0000u) == 0) {
+        if ((head & ~static_cast<DWORD_PTR>(0xFFFF)) == 0) {
             uint8_t bytes[kSusieHeadSize];
             size_t got = ReadHead(reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(head)), bytes);
             return table->Recognise(bytes, got) ? 1 : 0;
@@ -71,7 +75,7 @@ int __stdcall IsSupported(LPSTR name, DWORD head) {
     }
 }
 
-int __stdcall GetPictureInfo(LPSTR buffer, long length, unsigned int flag,
+int __stdcall GetPictureInfo(LPSTR buffer, LONG_PTR length, unsigned int flag,
                                                    SusiePictureInfo* info) {
     try {
         if (!info) return kSusieInternalError;
@@ -83,8 +87,8 @@ int __stdcall GetPictureInfo(LPSTR buffer, long length, unsigned int flag,
     }
 }
 
-int __stdcall GetPicture(LPSTR buffer, long length, unsigned int flag, HLOCAL* info,
-                                               HLOCAL* bits, SusieProgress progress, long data) {
+int __stdcall GetPicture(LPSTR buffer, LONG_PTR length, unsigned int flag, HLOCAL* info,
+                                               HLOCAL* bits, SusieProgress progress, LONG_PTR data) {
     try {
         if (!info || !bits) return kSusieInternalError;
         *info = *bits = nullptr;

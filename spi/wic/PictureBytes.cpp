@@ -15,7 +15,7 @@ PictureBytes::~PictureBytes() {
     if (m_owned) HeapFree(GetProcessHeap(), 0, m_owned);
 }
 
-int PictureBytes::Open(LPCSTR buffer, long length, unsigned flag) {
+int PictureBytes::Open(LPCSTR buffer, LONG_PTR length, unsigned flag) {
     if (!buffer) return kSusieInternalError;
     unsigned source = flag & kSusieSourceMask;
     if (source == kSusieFromMemory) {

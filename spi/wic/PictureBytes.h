@@ -19,7 +19,7 @@ public:
     // From the Susie arguments (buffer, length, flag).  Returns a Susie code:
     // 0, 6 when the file cannot be read, 4 when it does not fit in memory,
     // 2 for an empty picture or a source kind this plug-in does not know.
-    int Open(LPCSTR buffer, long length, unsigned flag);
+    int Open(LPCSTR buffer, LONG_PTR length, unsigned flag);
     const uint8_t* data() const { return m_data; }
     size_t size() const { return m_size; }
 

@@ -1,5 +1,8 @@
 #pragma once
-// The Susie image plug-in interface as this plug-in implements it.
+// The Susie image plug-in interface as this plug-in implements it, built
+// as tvwic.spi (32-bit) or tvwic.sph (64-bit): buffer lengths, the
+// IsSupported argument and the progress data are pointer-sized, which on
+// 32-bit are the API's original long and DWORD.
 #include <windows.h>
 
 // Result codes.
@@ -22,6 +25,10 @@ constexpr unsigned kSusieFromMemory = 1;
 // The size of the head buffer IsSupported receives.
 constexpr size_t kSusieHeadSize = 2048;
 
+// 64-bit hosts disagree on this record: some pad 2 bytes before hInfo (32
+// bytes), others keep it packed (30).  This plug-in writes the packed form,
+// which never runs past either host's record; hInfo is null either way
+// (a padded host sees zeros up to the end of what it is given).
 #pragma pack(push, 1)
 struct SusiePictureInfo {
     long left, top;
@@ -31,6 +38,6 @@ struct SusiePictureInfo {
     HLOCAL hInfo;             // text information; this plug-in gives none
 };
 #pragma pack(pop)
-static_assert(sizeof(SusiePictureInfo) == 26, "the API's picture information record is 26 bytes");
+static_assert(sizeof(SusiePictureInfo) == 22 + sizeof(HLOCAL), "the API's picture information record, packed");
 
-typedef int(__stdcall* SusieProgress)(int done, int total, long data);
+typedef int(__stdcall* SusieProgress)(int done, int total, LONG_PTR data);

@@ -113,14 +113,15 @@ struct HeapBuffer {
 
 class Progress {
 public:
-    Progress(SusieProgress callback, long data, uint32_t total) : m_callback(callback), m_data(data), m_total(total) {}
+    Progress(SusieProgress callback, LONG_PTR data, uint32_t total)
+        : m_callback(callback), m_data(data), m_total(total) {}
     // False when the host asked to stop.
     bool At(uint32_t done) {
         return !m_callback || m_callback(static_cast<int>(done), static_cast<int>(m_total), m_data) == 0;
     }
 private:
     SusieProgress m_callback;
-    long m_data;
+    LONG_PTR m_data;
     uint32_t m_total;
 };
 
@@ -147,7 +148,8 @@ int ReadPictureInfo(const PictureBytes& bytes, SusiePictureInfo* info) {
     return kSusieOk;
 }
 
-int DecodePicture(const PictureBytes& bytes, HLOCAL* infoOut, HLOCAL* bitsOut, SusieProgress callback, long data) {
+int DecodePicture(const PictureBytes& bytes, HLOCAL* infoOut, HLOCAL* bitsOut, SusieProgress callback,
+                  LONG_PTR data) {
     if (!infoOut || !bitsOut) return kSusieInternalError;
     *infoOut = *bitsOut = nullptr;
     OpenPicture picture;

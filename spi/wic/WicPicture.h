@@ -13,4 +13,5 @@
 int ReadPictureInfo(const PictureBytes& bytes, SusiePictureInfo* info);
 
 // On success *info and *bits are the caller's; on failure both stay null.
-int DecodePicture(const PictureBytes& bytes, HLOCAL* info, HLOCAL* bits, SusieProgress progress, long progressData);
+int DecodePicture(const PictureBytes& bytes, HLOCAL* info, HLOCAL* bits, SusieProgress progress,
+                  LONG_PTR progressData);

@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "framework/TextBridge.h"
 #include "list/ListFileCodec.h"
+#include "plugin/TestPluginExtension.h"
 
 namespace {
 struct Row { std::string name, path; DisplayStyle style; bool inUse; };
@@ -285,7 +286,7 @@ std::string Tar(const std::string& name, const std::string& data) {
 TEST_F(EndToEnd, WithPlugInsTheTemporaryBitmapHoldsTheDecodedPicture) {
     std::string spi = dir.File("spi");
     CreateDirectoryW(W(spi).c_str(), nullptr);
-    for (const char* name : {"pnm.spi", "tar.spi"})
+    for (const char* name : {"pnm" SPI_EXT, "tar" SPI_EXT})
         ASSERT_TRUE(CopyFileW(W(std::string(TAVRIN_TEST_BIN_DIR) + "/spi/" + name).c_str(),
                               W(spi + "\\" + name).c_str(), FALSE));
     std::string ppm = dir.File("picture.ppm");

@@ -8,6 +8,7 @@
 #include "TestSupport.h"
 #include "framework/TextBridge.h"
 #include "list/ListFileCodec.h"
+#include "plugin/TestPluginExtension.h"
 
 namespace {
 std::string SolidPpm(int w, int h, unsigned char r, unsigned char g, unsigned char b) {
@@ -36,7 +37,7 @@ TEST(PluginFaultEndToEnd, TheProgramOutlivesAFaultingPluginAndGoesOn) {
     const std::string list = dir.File("List.tvl");
     const std::string spi = dir.File("spi");
     CreateDirectoryW(W(spi).c_str(), nullptr);
-    for (const char* name : {"fault_magic.spi", "pnm.spi"})
+    for (const char* name : {"fault_magic" SPI_EXT, "pnm" SPI_EXT})
         ASSERT_TRUE(CopyFileW(W(std::string(TAVRIN_TEST_BIN_DIR) + "/spi/" + name).c_str(),
                               W(spi + "\\" + name).c_str(), FALSE));
     const std::string bad = dir.File("bad.flt");
@@ -62,7 +63,7 @@ TEST(PluginFaultEndToEnd, TheProgramOutlivesAFaultingPluginAndGoesOn) {
     ASSERT_TRUE(tavrin.ChooseItem(2));
     std::string text;
     ASSERT_TRUE(tavrin.WaitMessageBox(&text));
-    EXPECT_EQ(0u, text.find("プラグイン[fault_magic.spi]が異常終了したため、使用を停止しました。\n"
+    EXPECT_EQ(0u, text.find("プラグイン[fault_magic" SPI_EXT "]が異常終了したため、使用を停止しました。\n"
                             "GetPicture の実行中に例外 0xC0000005 (アクセス違反) が発生しました"))
         << text;
     tavrin.AnswerMessageBox();

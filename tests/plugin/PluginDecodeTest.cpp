@@ -11,6 +11,7 @@
 #include "framework/UserMessages.h"
 #include "plugin/CSPIControl.h"
 #include "plugin/SusieErrors.h"
+#include "TestPluginExtension.h"
 
 namespace {
 std::string LoadError(int code) {
@@ -20,11 +21,11 @@ std::string LoadError(int code) {
 using Host = ScannedHost;
 
 int g_progressCalls = 0;
-int __stdcall CountingProgress(int, int, long value) {
+int __stdcall CountingProgress(int, int, LONG_PTR value) {
     g_progressCalls += value;
     return 0;
 }
-int __stdcall AbortingProgress(int, int, long) { return 1; }
+int __stdcall AbortingProgress(int, int, LONG_PTR) { return 1; }
 }  // namespace
 
 TEST(PluginDecode, PlainFileBecomesTheRightBitmap) {
@@ -112,7 +113,7 @@ TEST(PluginDecode, OnlyAnAnswerOfOneIsAcceptance) {
 
 TEST(PluginDecode, WhenTheFirstAcceptsAndFailsTheSecondWins) {
     Host host({"fails", "pnm"});
-    ASSERT_EQ("fails.spi", host->GetFileName(0));
+    ASSERT_EQ("fails" SPI_EXT, host->GetFileName(0));
     ScopedMessageRecorder messages;
     UniqueBitmap bmp(host->LoadPicture(host.Picture("c.ppm", MakePpm(5, 5))));
     EXPECT_TRUE(HoldsTestPattern(bmp.get(), 5, 5));

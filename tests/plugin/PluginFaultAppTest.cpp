@@ -8,6 +8,7 @@
 #include "framework/UserMessages.h"
 #include "image/PreviewWindow.h"
 #include "list/AppContext.h"
+#include "TestPluginExtension.h"
 
 namespace {
 std::string SolidPpm(int w, int h, unsigned char r, unsigned char g, unsigned char b) {
@@ -67,7 +68,7 @@ TEST_F(FaultingApp, APreviewThatFaultsStaysEmptyThenTheProcessPreviewsAndApplies
     EXPECT_FALSE(IsWindowVisible(preview.hwnd())) << "no picture: the preview stays empty";
     EXPECT_EQ(nullptr, context->cache().Find(bad)) << "the failed picture is not cached";
     ASSERT_EQ(1u, messages.shown.size());
-    EXPECT_NE(std::string::npos, messages.shown[0].text.find("プラグイン[fault_magic.spi]が異常終了したため"));
+    EXPECT_NE(std::string::npos, messages.shown[0].text.find("プラグイン[fault_magic" SPI_EXT "]が異常終了したため"));
 
     Show(good);
     EXPECT_TRUE(IsWindowVisible(preview.hwnd()));
@@ -99,7 +100,7 @@ TEST_F(FaultingApp, ApplyingThePictureThatFaultsLeavesTheWallpaperAsItWas) {
     EXPECT_EQ(bytesBefore, ReadBytes(before));
     // The fault's box stands for the whole failure: one box, no decode or applier box besides.
     ASSERT_EQ(1u, messages.shown.size());
-    EXPECT_NE(std::string::npos, messages.shown[0].text.find("[fault_magic.spi]"));
+    EXPECT_NE(std::string::npos, messages.shown[0].text.find("[fault_magic" SPI_EXT "]"));
 
     EXPECT_TRUE(applier->Apply(goodEntry));
     EXPECT_EQ(1u, messages.shown.size());

@@ -13,6 +13,7 @@
 #include "framework/UserMessages.h"
 #include "plugin/CSPIControl.h"
 #include "plugin/SusieErrors.h"
+#include "TestPluginExtension.h"
 
 namespace {
 // The message up to the address, which differs from run to run.
@@ -41,10 +42,10 @@ TEST(PluginFault, AFaultWhileLoadingSkipsThePluginAndTellsTheUserOnce) {
     ScopedMessageRecorder messages;
     ScannedHost host({"fault_load", "pnm"});
     ASSERT_EQ(1, host->GetPluginCount()) << "only the good plug-in is listed";
-    EXPECT_EQ("pnm.spi", host->GetFileName(0));
-    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_load.spi", "GetPluginInfo", "0xC0000005", "アクセス違反")));
+    EXPECT_EQ("pnm" SPI_EXT, host->GetFileName(0));
+    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_load" SPI_EXT, "GetPluginInfo", "0xC0000005", "アクセス違反")));
     EXPECT_TRUE(StartsWith(messages.shown[0].text,
-                           "プラグイン[fault_load.spi]が異常終了したため、使用を停止しました。\n"
+                           "プラグイン[fault_load" SPI_EXT "]が異常終了したため、使用を停止しました。\n"
                            "GetPluginInfo の実行中に例外 0xC0000005 (アクセス違反) が発生しました"));
     EXPECT_EQ(UINT(MB_OK | MB_ICONEXCLAMATION), messages.shown[0].type);
 
@@ -65,7 +66,7 @@ TEST(PluginFault, IsSupportedFaultsAndTheNextPluginDecodes) {
     std::string picture = host.Picture("p.ppm", MakePpm(7, 5));
     UniqueBitmap bitmap(host->LoadPicture(picture));
     EXPECT_TRUE(HoldsTestPattern(bitmap.get(), 7, 5)) << "the good plug-in after it decodes";
-    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_issupported.spi", "IsSupported", "0xC0000005", "アクセス違反")));
+    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_issupported" SPI_EXT, "IsSupported", "0xC0000005", "アクセス違反")));
     EXPECT_TRUE(host->HasFaulted(0));
     EXPECT_FALSE(host->HasFaulted(1));
     EXPECT_TRUE(host->IsEnabled(0)) << "the user's choice is left alone";
@@ -78,7 +79,7 @@ TEST(PluginFault, IsSupportedFaultsAndTheNextPluginDecodes) {
     EXPECT_EQ(1u, messages.shown.size());
     // Its patterns leave the filters; its index stays.
     EXPECT_EQ("*.ppm *.pgm *.pnm ", host->GetImagePatterns());
-    EXPECT_EQ("fault_issupported.spi", host->GetFileName(0));
+    EXPECT_EQ("fault_issupported" SPI_EXT, host->GetFileName(0));
     char text[64];
     EXPECT_EQ(0, host->GetPluginInfo(0, 1, text, sizeof(text)));
 
@@ -92,7 +93,7 @@ TEST(PluginFault, GetPictureFaultsTheUserSeesOneBoxAndThePictureComesFromTheNext
     ScopedMessageRecorder messages;
     UniqueBitmap bitmap(host->LoadPicture(host.Picture("p.ppm", MakePpm(9, 4))));
     EXPECT_TRUE(HoldsTestPattern(bitmap.get(), 9, 4));
-    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_picture.spi", "GetPicture", "0xC0000005", "アクセス違反")));
+    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_picture" SPI_EXT, "GetPicture", "0xC0000005", "アクセス違反")));
     EXPECT_EQ("IsSupported;GetPicture:0;", PluginCallLog(*host, 0)) << "no second attempt after a fault";
 }
 
@@ -101,7 +102,7 @@ TEST(PluginFault, GetPictureFaultsAloneThePictureFailsWithOneBox) {
     ScopedMessageRecorder messages;
     std::string picture = host.Picture("p.ppm", MakePpm(3, 3));
     EXPECT_EQ(nullptr, host->LoadPicture(picture));
-    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_picture.spi", "GetPicture", "0xC0000005", "アクセス違反")))
+    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_picture" SPI_EXT, "GetPicture", "0xC0000005", "アクセス違反")))
         << "the fault box stands for the failed load";
     // Once it is off, the same picture fails as with no plug-in taking it.
     EXPECT_EQ(nullptr, host->LoadPicture(picture));
@@ -119,7 +120,7 @@ TEST(PluginFault, GetPictureInfoDividesByZeroAfterAGoodDecode) {
     ASSERT_EQ(SusieResult::kSuccess, host->DecodeFile(picture, &info, &bits, &pi));
     UniqueLocal infoBlock(info), bitsBlock(bits);
     EXPECT_EQ(0, pi.width) << "the record stays zeroed";
-    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_pictureinfo.spi", "GetPictureInfo", "0xC0000094",
+    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_pictureinfo" SPI_EXT, "GetPictureInfo", "0xC0000094",
                                               "整数のゼロ除算")));
     EXPECT_TRUE(host->HasFaulted(0));
     EXPECT_EQ(SusieResult::kUnknownFormat, host->DecodeFile(picture, &info, &bits));
@@ -131,7 +132,7 @@ TEST(PluginFault, AStackOverflowInGetPictureIsRecoveredEveryTime) {
         ScopedMessageRecorder messages;
         UniqueBitmap bitmap(host->LoadPicture(host.Picture("p.ppm", MakePpm(4, 4))));
         EXPECT_TRUE(HoldsTestPattern(bitmap.get(), 4, 4)) << round;
-        EXPECT_TRUE(ShownOnce(messages, FaultText("fault_overflow.spi", "GetPicture", "0xC00000FD",
+        EXPECT_TRUE(ShownOnce(messages, FaultText("fault_overflow" SPI_EXT, "GetPicture", "0xC00000FD",
                                                   "スタックオーバーフロー")))
             << round;
     }
@@ -139,7 +140,7 @@ TEST(PluginFault, AStackOverflowInGetPictureIsRecoveredEveryTime) {
 
 namespace {
 int g_progressCalls = 0;
-int __stdcall CountingProgress(int, int, long) {
+int __stdcall CountingProgress(int, int, LONG_PTR) {
     ++g_progressCalls;
     return 0;
 }
@@ -153,7 +154,7 @@ TEST(PluginFault, AFaultAfterCallingTheProgressCallbackIsThePlugins) {
     UniqueBitmap bitmap(host->LoadPicture(host.Picture("p.ppm", MakePpm(4, 2))));
     EXPECT_TRUE(HoldsTestPattern(bitmap.get(), 4, 2));
     EXPECT_EQ(3, g_progressCalls) << "once from the faulting plug-in, twice from the good one";
-    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_progress.spi", "GetPicture", "0xC0000005", "アクセス違反")));
+    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_progress" SPI_EXT, "GetPicture", "0xC0000005", "アクセス違反")));
 }
 
 TEST(PluginFault, GetPluginInfoFaultsAfterLoading) {
@@ -163,7 +164,7 @@ TEST(PluginFault, GetPluginInfoFaultsAfterLoading) {
     char text[256];
     EXPECT_EQ(0, host->GetPluginInfo(0, 1, text, sizeof(text)));
     EXPECT_STREQ("", text);
-    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_info.spi", "GetPluginInfo", "0xC0000005", "アクセス違反")));
+    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_info" SPI_EXT, "GetPluginInfo", "0xC0000005", "アクセス違反")));
     // Off for the filters: only the good plug-in's entry is listed.
     EXPECT_EQ("All Images|*.ppm;*.pgm;*.pnm|Netpbm image (*.ppm;*.pgm)|*.ppm;*.pgm|Portable anymap (*.pnm)|*.pnm|All Files(*.*)|*.*|",
               host->GetOpenFilter(false));
@@ -177,7 +178,7 @@ TEST(PluginFault, GetArchiveInfoFaultsAndTheNextArchivePluginLists) {
     ArcFileList list;
     EXPECT_EQ(SusieResult::kSuccess, host->GetArcFileList(tar, &list));
     ASSERT_EQ(2u, list.size());
-    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_archiveinfo.spi", "GetArchiveInfo", "0xC0000005",
+    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_archiveinfo" SPI_EXT, "GetArchiveInfo", "0xC0000005",
                                               "アクセス違反")));
 }
 
@@ -188,7 +189,7 @@ TEST(PluginFault, GetArchiveInfoFaultsAloneOneBoxAndNoListing) {
     ArcFileList list;
     EXPECT_EQ(SusieResult::kInternalError, host->GetArcFileList(tar, &list));
     EXPECT_TRUE(list.empty());
-    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_archiveinfo.spi", "GetArchiveInfo", "0xC0000005",
+    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_archiveinfo" SPI_EXT, "GetArchiveInfo", "0xC0000005",
                                               "アクセス違反")));
 }
 
@@ -205,7 +206,7 @@ TEST(PluginFault, ExtractionFaultsInGetFileInfoOrGetFile) {
         // The first archive plug-in that takes the archive decides.
         EXPECT_EQ(SusieResult::kInternalError, host->ExtractFile(tar, "in/a.ppm", &member)) << c.fixture;
         EXPECT_EQ(nullptr, member);
-        EXPECT_TRUE(ShownOnce(messages, FaultText(std::string(c.fixture) + ".spi", c.entry, c.code, c.name)));
+        EXPECT_TRUE(ShownOnce(messages, FaultText(std::string(c.fixture) + SPI_EXT, c.entry, c.code, c.name)));
         // Off now: the tar plug-in takes the archive and the picture comes.
         UniqueBitmap bitmap(host->LoadPicture(tar + "|in/a.ppm"));
         EXPECT_TRUE(HoldsTestPattern(bitmap.get(), 6, 2)) << c.fixture;
@@ -218,7 +219,7 @@ TEST(PluginFault, ExtractionFaultDuringLoadPictureShowsOnlyTheFaultBox) {
     ScopedMessageRecorder messages;
     std::string tar = host.Picture("set.tar", MakeTar({{"a.ppm", MakePpm(2, 2), 0}}));
     EXPECT_EQ(nullptr, host->LoadPicture(tar + "|a.ppm"));
-    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_getfile.spi", "GetFile", "0xC0000005", "アクセス違反")));
+    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_getfile" SPI_EXT, "GetFile", "0xC0000005", "アクセス違反")));
 }
 
 TEST(PluginFault, ConfigurationDlgFaultsAndItsOwnerWindowIsUsableAgain) {
@@ -233,7 +234,7 @@ TEST(PluginFault, ConfigurationDlgFaultsAndItsOwnerWindowIsUsableAgain) {
     ASSERT_TRUE(owner.get());
     EXPECT_EQ(SusieResult::kInternalError, host->ConfigurationDlg(0, owner.get(), 1));
     EXPECT_TRUE(IsWindowEnabled(owner.get()));
-    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_config.spi", "ConfigurationDlg", "0xC0000005", "アクセス違反")));
+    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_config" SPI_EXT, "ConfigurationDlg", "0xC0000005", "アクセス違反")));
     ResetPluginLog(*host, 0);
     EXPECT_EQ(SusieResult::kInternalError, host->ConfigurationDlg(0, owner.get(), 1));
     EXPECT_EQ("", PluginCallLog(*host, 0));
@@ -249,7 +250,7 @@ TEST(PluginFault, ADialogWhoseProcedureFaultsIsClosedAndItsOwnerUsableAgain) {
                                  GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(nullptr, owner);
     EXPECT_EQ(SusieResult::kInternalError, host->ConfigurationDlg(0, owner, 1));
-    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_dialog.spi", "ConfigurationDlg", "0xC0000005", "アクセス違反")));
+    EXPECT_TRUE(ShownOnce(messages, FaultText("fault_dialog" SPI_EXT, "ConfigurationDlg", "0xC0000005", "アクセス違反")));
     EXPECT_EQ(nullptr, FindWindowW(L"#32770", L"fault dialog")) << "the plug-in's dialog is gone";
     EXPECT_TRUE(IsWindowEnabled(owner));
     // Nothing of the plug-in's runs when the messages left for it are handled.
@@ -265,8 +266,8 @@ TEST(PluginFault, EveryPluginThatFaultsInOneOperationGetsItsOwnBox) {
     UniqueBitmap bitmap(host->LoadPicture(host.Picture("p.ppm", MakePpm(3, 2))));
     EXPECT_TRUE(HoldsTestPattern(bitmap.get(), 3, 2));
     ASSERT_EQ(2u, messages.shown.size());
-    EXPECT_NE(std::string::npos, messages.shown[0].text.find("[fault_issupported.spi]"));
-    EXPECT_NE(std::string::npos, messages.shown[1].text.find("[fault_picture.spi]"));
+    EXPECT_NE(std::string::npos, messages.shown[0].text.find("[fault_issupported" SPI_EXT "]"));
+    EXPECT_NE(std::string::npos, messages.shown[1].text.find("[fault_picture" SPI_EXT "]"));
 }
 
 // A plug-in that faulted is never freed: its detach code would run in the
@@ -274,9 +275,9 @@ TEST(PluginFault, EveryPluginThatFaultsInOneOperationGetsItsOwnBox) {
 TEST(PluginFault, AFaultedPluginStaysMappedWhenTheHostGoes) {
     ScopedMessageRecorder messages;
     auto host = std::make_unique<ScannedHost>(std::initializer_list<const char*>{"fault_load", "fault_picture", "pnm"});
-    const std::wstring loadFault = ToWide(host->dirs[0]->path() + "fault_load.spi");
-    const std::wstring pictureFault = ToWide(host->dirs[1]->path() + "fault_picture.spi");
-    const std::wstring good = ToWide(host->dirs[2]->path() + "pnm.spi");
+    const std::wstring loadFault = ToWide(host->dirs[0]->path() + "fault_load" SPI_EXT);
+    const std::wstring pictureFault = ToWide(host->dirs[1]->path() + "fault_picture" SPI_EXT);
+    const std::wstring good = ToWide(host->dirs[2]->path() + "pnm" SPI_EXT);
     UniqueBitmap bitmap((*host)->LoadPicture(host->Picture("p.ppm", MakePpm(4, 4))));
     ASSERT_TRUE((*host)->HasFaulted(0));
     ASSERT_NE(nullptr, GetModuleHandleW(good.c_str()));

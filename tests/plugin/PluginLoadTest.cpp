@@ -12,6 +12,7 @@
 #include "plugin/CSPIControl.h"
 #include "plugin/SusieErrors.h"
 #include "util/PathPieces.h"
+#include "TestPluginExtension.h"
 
 namespace {
 bool Contains(const std::vector<std::string>& list, const std::string& item) {
@@ -35,7 +36,7 @@ public:
 TEST(PluginScan, KeepsImageAndArchivePluginsInListingOrderAndSkipsTheRest) {
     TempDir dir;
     for (const char* f : {"pnm", "tar", "im", "xn", "short", "lower", "noinfo"}) ASSERT_FALSE(InstallPlugin(dir.path(), f).empty());
-    WriteBytes(dir.File("junk.spi"), "not a library");
+    WriteBytes(dir.File("junk" SPI_EXT), "not a library");
     WriteBytes(dir.File("readme.txt"), "not a plug-in");
     ScopedMessageRecorder messages;
 
@@ -44,8 +45,8 @@ TEST(PluginScan, KeepsImageAndArchivePluginsInListingOrderAndSkipsTheRest) {
 
     // Accepted ones, in the order the directory listing gives them.
     std::vector<std::string> expected;
-    for (const std::string& name : ListedNames(dir.path() + "*.spi")) {
-        if (name == "pnm.spi" || name == "tar.spi" || name == "im.spi") expected.push_back(name);
+    for (const std::string& name : ListedNames(dir.path() + "*" SPI_EXT)) {
+        if (name == "pnm" SPI_EXT || name == "tar" SPI_EXT || name == "im" SPI_EXT) expected.push_back(name);
     }
     ASSERT_EQ(3, host.GetPluginCount());
     ASSERT_EQ(3u, expected.size());
@@ -55,27 +56,27 @@ TEST(PluginScan, KeepsImageAndArchivePluginsInListingOrderAndSkipsTheRest) {
         EXPECT_EQ(expected[i], host.calls[i].fileName);
         EXPECT_EQ(i, host.calls[i].index);
     }
-    int pnm = IndexOf(host, "pnm.spi"), tar = IndexOf(host, "tar.spi"), im = IndexOf(host, "im.spi");
+    int pnm = IndexOf(host, "pnm" SPI_EXT), tar = IndexOf(host, "tar" SPI_EXT), im = IndexOf(host, "im" SPI_EXT);
     EXPECT_EQ(0x01, host.GetTypeFlags(pnm));
     EXPECT_EQ(0x02, host.GetTypeFlags(tar));
     EXPECT_EQ(0x81, host.GetTypeFlags(im));
     EXPECT_STREQ("00IN", host.GetPlugin(pnm)->apiVersion);
     EXPECT_STREQ("00AN", host.GetPlugin(tar)->apiVersion);
     EXPECT_EQ("00IM", host.calls[im].apiVersion);
-    EXPECT_EQ(dir.File("pnm.spi"), host.GetPlugin(pnm)->modulePath);
+    EXPECT_EQ(dir.File("pnm" SPI_EXT), host.GetPlugin(pnm)->modulePath);
     EXPECT_TRUE(host.IsEnabled(pnm));
 
     // Loaded once, whatever their type; never a file that does not load or lacks GetPluginInfo.
-    for (const char* f : {"pnm.spi", "tar.spi", "im.spi", "xn.spi", "short.spi", "lower.spi"})
+    for (const char* f : {"pnm" SPI_EXT, "tar" SPI_EXT, "im" SPI_EXT, "xn" SPI_EXT, "short" SPI_EXT, "lower" SPI_EXT})
         EXPECT_TRUE(Contains(host.loadedPaths, dir.File(f))) << f;
-    EXPECT_FALSE(Contains(host.loadedPaths, dir.File("noinfo.spi")));
-    EXPECT_FALSE(Contains(host.loadedPaths, dir.File("junk.spi")));
+    EXPECT_FALSE(Contains(host.loadedPaths, dir.File("noinfo" SPI_EXT)));
+    EXPECT_FALSE(Contains(host.loadedPaths, dir.File("junk" SPI_EXT)));
     EXPECT_EQ(6u, host.loadedPaths.size());
 
     // The skipped ones are not left in memory.
-    for (const char* f : {"xn.spi", "short.spi", "lower.spi", "noinfo.spi"})
+    for (const char* f : {"xn" SPI_EXT, "short" SPI_EXT, "lower" SPI_EXT, "noinfo" SPI_EXT})
         EXPECT_EQ(nullptr, GetModuleHandleW(ToWide(dir.File(f)).c_str())) << f;
-    EXPECT_NE(nullptr, GetModuleHandleW(ToWide(dir.File("pnm.spi")).c_str()));
+    EXPECT_NE(nullptr, GetModuleHandleW(ToWide(dir.File("pnm" SPI_EXT)).c_str()));
     EXPECT_TRUE(messages.shown.empty());
 }
 
@@ -91,24 +92,24 @@ TEST(PluginScan, RescanLoadsNothingAgain) {
     EXPECT_EQ(2u, host.loadedPaths.size());
     // The 00XN library was attached exactly once, although it is never kept.
     std::vector<std::string> notes = AttachNotes();
-    EXPECT_EQ(1u, CountOf(notes, "xn.spi"));
-    EXPECT_EQ(1u, CountOf(notes, "pnm.spi"));
+    EXPECT_EQ(1u, CountOf(notes, "xn" SPI_EXT));
+    EXPECT_EQ(1u, CountOf(notes, "pnm" SPI_EXT));
 }
 
 TEST(PluginScan, SameNameInAnotherDirectoryIsSkippedInAnyCase) {
     TempDir first, second;
     InstallPlugin(first.path(), "pnm");
-    InstallPlugin(second.path(), "jpg", "PNM.SPI");  // another plug-in under the same name
+    InstallPlugin(second.path(), "jpg", "PNM" SPI_EXT_UPPER);  // another plug-in under the same name
     InstallPlugin(second.path(), "tar");
     CSPISupport host;
     EXPECT_EQ(1, host.LoadPlugins(first.path()));
     EXPECT_EQ(1, host.LoadPlugins(second.path()));
     ASSERT_EQ(2, host.GetPluginCount());
-    EXPECT_EQ("pnm.spi", host.GetFileName(0));
-    EXPECT_EQ("tar.spi", host.GetFileName(1));
+    EXPECT_EQ("pnm" SPI_EXT, host.GetFileName(0));
+    EXPECT_EQ("tar" SPI_EXT, host.GetFileName(1));
     // It was loaded to learn its name, so it is recorded, and then let go.
-    EXPECT_TRUE(Contains(host.loadedPaths, second.File("PNM.SPI")));
-    EXPECT_EQ(nullptr, GetModuleHandleW(ToWide(second.File("PNM.SPI")).c_str()));
+    EXPECT_TRUE(Contains(host.loadedPaths, second.File("PNM" SPI_EXT_UPPER)));
+    EXPECT_EQ(nullptr, GetModuleHandleW(ToWide(second.File("PNM" SPI_EXT_UPPER)).c_str()));
     std::string pattern;
     ASSERT_EQ(1, host.GetSupportEntry(0, 0, nullptr, &pattern));
     EXPECT_EQ("*.ppm;*.pgm", pattern);  // still the first one's
@@ -138,7 +139,7 @@ TEST(PluginRecord, LoadFailuresLeaveAnEmptyRecord) {
     std::string noinfo = InstallPlugin(dir.path(), "noinfo");
     CSPIPlugin record;
     EXPECT_FALSE(record.LoadPlugin(""));
-    EXPECT_FALSE(record.LoadPlugin(dir.File("missing.spi")));
+    EXPECT_FALSE(record.LoadPlugin(dir.File("missing" SPI_EXT)));
     EXPECT_FALSE(record.LoadPlugin(noinfo));
     EXPECT_FALSE(record.module);
     EXPECT_TRUE(record.modulePath.empty());
@@ -221,7 +222,7 @@ TEST(PluginHostAccessors, InfoTextEnabledFlagAndConfiguration) {
     InstallPlugin(dir.path(), "noentry");
     CSPISupport host;
     ASSERT_EQ(2, host.LoadPlugins(dir.path()));
-    int pnm = IndexOf(host, "pnm.spi");
+    int pnm = IndexOf(host, "pnm" SPI_EXT);
 
     char buf[5];
     std::memset(buf, 'x', sizeof(buf));
@@ -278,21 +279,22 @@ TEST(PluginDisabledList, ReadIgnoringCaseAndRepeatedBackslashes) {
     TempDir dir;
     for (const char* f : {"pnm", "tar", "jpg"}) InstallPlugin(dir.path(), f);
     // "表.spi": the second byte of 表 is 0x5C, the backslash's byte.
-    const std::string hyou = "\x95\x5C.spi";
+    const std::string hyou = "\x95\x5C" SPI_EXT;
     ASSERT_FALSE(InstallPlugin(dir.path(), "im", hyou).empty());
     TestSettings s(true, dir.path());
-    s.profile.WriteString("Settings", "DisableSPIs", "\\\\PNM.SPI\\\\\\Tar.Spi\\\\" + std::string("\x95\x5C.SPI"));
+    s.profile.WriteString("Settings", "DisableSPIs", "\\\\PNM" SPI_EXT_UPPER "\\\\\\Tar" SPI_EXT_MIXED "\\\\" +
+                                                         std::string("\x95\x5C" SPI_EXT_UPPER));
     CSPIControl host(&s.settings);
     ASSERT_EQ(4, host.GetPluginCount());
-    EXPECT_FALSE(host.IsEnabled(IndexOf(host, "pnm.spi")));
-    EXPECT_FALSE(host.IsEnabled(IndexOf(host, "tar.spi")));
+    EXPECT_FALSE(host.IsEnabled(IndexOf(host, "pnm" SPI_EXT)));
+    EXPECT_FALSE(host.IsEnabled(IndexOf(host, "tar" SPI_EXT)));
     EXPECT_FALSE(host.IsEnabled(IndexOf(host, hyou)));
-    EXPECT_TRUE(host.IsEnabled(IndexOf(host, "jpg.spi")));
+    EXPECT_TRUE(host.IsEnabled(IndexOf(host, "jpg" SPI_EXT)));
 }
 
 TEST(PluginDisabledList, WrittenLowerCasedInIndexOrderWithoutTrailingBackslash) {
     TempDir dir;
-    InstallPlugin(dir.path(), "pnm", "Upper.SPI");
+    InstallPlugin(dir.path(), "pnm", "Upper" SPI_EXT_UPPER);
     InstallPlugin(dir.path(), "tar");
     InstallPlugin(dir.path(), "jpg");
     TestSettings s(true, dir.path());
@@ -304,29 +306,29 @@ TEST(PluginDisabledList, WrittenLowerCasedInIndexOrderWithoutTrailingBackslash) 
 
         std::string expected;
         for (int i = 0; i < host.GetPluginCount(); ++i) {
-            if (host.GetFileName(i) == "jpg.spi") continue;
+            if (host.GetFileName(i) == "jpg" SPI_EXT) continue;
             host.SetEnabled(i, false);
             expected += (expected.empty() ? "" : "\\") + LowerCp932(host.GetFileName(i));
         }
         EXPECT_TRUE(host.SaveDisabledList());
         EXPECT_EQ(expected, s.profile.GetString("Settings", "DisableSPIs", ""));
-        EXPECT_NE(std::string::npos, expected.find("upper.spi"));
-        host.SetEnabled(IndexOf(host, "tar.spi"), true);
+        EXPECT_NE(std::string::npos, expected.find("upper" SPI_EXT));
+        host.SetEnabled(IndexOf(host, "tar" SPI_EXT), true);
     }
     // The destructor wrote the last choice.
-    EXPECT_EQ("upper.spi", s.profile.GetString("Settings", "DisableSPIs", ""));
+    EXPECT_EQ("upper" SPI_EXT, s.profile.GetString("Settings", "DisableSPIs", ""));
 }
 
 TEST(PluginDisabledList, HostWithoutPluginsKeepsTheStoredList) {
     TempDir dir;
     InstallPlugin(dir.path(), "pnm");
     TestSettings s(false, dir.path());
-    s.profile.WriteString("Settings", "DisableSPIs", "pnm.spi");
+    s.profile.WriteString("Settings", "DisableSPIs", "pnm" SPI_EXT);
     {
         CSPIControl host(&s.settings);
         EXPECT_TRUE(host.SaveDisabledList());
     }
-    EXPECT_EQ("pnm.spi", s.profile.GetString("Settings", "DisableSPIs", ""));
+    EXPECT_EQ("pnm" SPI_EXT, s.profile.GetString("Settings", "DisableSPIs", ""));
 
     // Switched on later, the first scan that finds plug-ins still honours
     // the stored choice, so the save at the end does not lose it.
@@ -336,7 +338,7 @@ TEST(PluginDisabledList, HostWithoutPluginsKeepsTheStoredList) {
         ASSERT_TRUE(later.ReloadFromSettings());
         EXPECT_FALSE(later.IsEnabled(0));
     }
-    EXPECT_EQ("pnm.spi", s.profile.GetString("Settings", "DisableSPIs", ""));
+    EXPECT_EQ("pnm" SPI_EXT, s.profile.GetString("Settings", "DisableSPIs", ""));
 }
 
 TEST(PluginDisabledList, NamesOfPluginsNotHeldAreKept) {
@@ -344,7 +346,7 @@ TEST(PluginDisabledList, NamesOfPluginsNotHeldAreKept) {
     InstallPlugin(dir.path(), "pnm");
     InstallPlugin(other.path(), "tar");
     TestSettings s(true, dir.path());
-    s.profile.WriteString("Settings", "DisableSPIs", "gone.spi\\pnm.spi");
+    s.profile.WriteString("Settings", "DisableSPIs", "gone" SPI_EXT "\\pnm" SPI_EXT);
     {
         CSPIControl host(&s.settings);
         ASSERT_EQ(1, host.GetPluginCount());
@@ -352,8 +354,8 @@ TEST(PluginDisabledList, NamesOfPluginsNotHeldAreKept) {
         // A plug-in from a later scan of another folder starts enabled.
         s.settings.spiPath = other.path();
         ASSERT_TRUE(host.ReloadFromSettings());
-        EXPECT_TRUE(host.IsEnabled(IndexOf(host, "tar.spi")));
-        host.SetEnabled(IndexOf(host, "tar.spi"), false);
+        EXPECT_TRUE(host.IsEnabled(IndexOf(host, "tar" SPI_EXT)));
+        host.SetEnabled(IndexOf(host, "tar" SPI_EXT), false);
     }
-    EXPECT_EQ("tar.spi\\gone.spi", s.profile.GetString("Settings", "DisableSPIs", ""));
+    EXPECT_EQ("tar" SPI_EXT "\\gone" SPI_EXT, s.profile.GetString("Settings", "DisableSPIs", ""));
 }

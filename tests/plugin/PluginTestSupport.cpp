@@ -3,6 +3,7 @@
 #include "framework/Handles.h"
 #include "framework/TextBridge.h"
 #include "util/PathPieces.h"
+#include "TestPluginExtension.h"
 
 namespace {
 typedef const char*(__stdcall* TextExport)();
@@ -29,8 +30,8 @@ std::string FixturePluginDir() {
 }
 
 std::string InstallPlugin(const std::string& folder, const std::string& fixture, const std::string& asName) {
-    std::string target = folder + (asName.empty() ? fixture + ".spi" : asName);
-    std::string source = FixturePluginDir() + fixture + ".spi";
+    std::string target = folder + (asName.empty() ? fixture + SPI_EXT : asName);
+    std::string source = FixturePluginDir() + fixture + SPI_EXT;
     if (!CopyFileW(ToWide(source).c_str(), ToWide(target).c_str(), FALSE)) return std::string();
     return target;
 }

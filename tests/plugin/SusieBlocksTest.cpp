@@ -198,7 +198,7 @@ std::vector<uint8_t> Join(std::initializer_list<std::vector<uint8_t>> parts) {
 
 FileInfoRun Parse(const std::vector<uint8_t>& bytes, std::vector<SusieFileRecord>* records) {
     ExactBlock block(bytes);
-    return ParseFileInfoRun(block.data(), block.size(), records);
+    return ParseFileInfoRun(block.data(), block.size(), FileInfoLayout::Bits32, records);
 }
 }  // namespace
 
@@ -240,7 +240,7 @@ TEST(SusieBlocksFileInfo, MissingTerminatorOrCutRecordIsReported) {
     EXPECT_EQ(FileInfoRun::Unterminated, Parse(cut, &records));
     EXPECT_TRUE(records.empty());
     EXPECT_EQ(FileInfoRun::Unterminated, Parse(std::vector<uint8_t>(), &records));
-    EXPECT_EQ(FileInfoRun::Unterminated, ParseFileInfoRun(nullptr, 428, &records));
+    EXPECT_EQ(FileInfoRun::Unterminated, ParseFileInfoRun(nullptr, 428, FileInfoLayout::Bits32, &records));
 }
 
 TEST(SusieBlocksFileInfo, NamesWithoutZeroStopAtTheirField) {
@@ -254,7 +254,7 @@ TEST(SusieBlocksFileInfo, NamesWithoutZeroStopAtTheirField) {
 
 TEST(SusieBlocksFileInfo, ArcFileEntryKeepsEveryField) {
     SusieFileRecord rec;
-    ASSERT_TRUE(ParseFileInfoRecord(Record("12345678", 7, "d/", "n.jpg").data(), kFileInfoSize, &rec));
+    ASSERT_TRUE(ParseFileInfoRecord(Record("12345678", 7, "d/", "n.jpg").data(), kFileInfoSize, FileInfoLayout::Bits32, &rec));
     CArcFileEntry entry(rec);
     EXPECT_EQ(0x34333231u, entry.method[0]);
     EXPECT_EQ(0x38373635u, entry.method[1]);
@@ -265,7 +265,155 @@ TEST(SusieBlocksFileInfo, ArcFileEntryKeepsEveryField) {
     EXPECT_EQ("d/n.jpg", entry.MemberPath());
     EXPECT_EQ(0xDEADBEEFu, entry.crc);
     SusieFileRecord shortMethod;
-    ASSERT_TRUE(ParseFileInfoRecord(Record("lh5", 0, "", "x").data(), kFileInfoSize, &shortMethod));
+    ASSERT_TRUE(ParseFileInfoRecord(Record("lh5", 0, "", "x").data(), kFileInfoSize, FileInfoLayout::Bits32, &shortMethod));
     EXPECT_EQ("lh5", CArcFileEntry(shortMethod).MethodText());
-    EXPECT_FALSE(ParseFileInfoRecord(Record("x", 0, "", "").data(), kFileInfoSize - 1, &rec));
+    EXPECT_FALSE(ParseFileInfoRecord(Record("x", 0, "", "").data(), kFileInfoSize - 1, FileInfoLayout::Bits32, &rec));
+}
+
+// 64-bit plug-ins: 8-byte numbers, records 444 bytes apart (packed) or 448
+// (padded); the same field offsets either way.
+namespace {
+void Put64(std::vector<uint8_t>* out, size_t at, uint64_t v) {
+    Put32(out, at, static_cast<uint32_t>(v));
+    Put32(out, at + 4, static_cast<uint32_t>(v >> 32));
+}
+
+std::vector<uint8_t> Record64(size_t stride, const char* method, uint64_t position, const std::string& dir,
+                              const std::string& name) {
+    std::vector<uint8_t> r(stride, 0);
+    std::memcpy(r.data(), method, std::strlen(method) < 8 ? std::strlen(method) : 8);
+    Put64(&r, 8, position);
+    Put64(&r, 16, position + 1);
+    Put64(&r, 24, position + 2);
+    Put64(&r, 32, 0x100000000ull + 1700000000u);
+    std::memcpy(r.data() + 40, dir.data(), dir.size() < 200 ? dir.size() : 200);
+    std::memcpy(r.data() + 240, name.data(), name.size() < 200 ? name.size() : 200);
+    Put32(&r, 440, 0xCAFEF00D);
+    return r;
+}
+
+// `count` records named "dir<i>/" and "name<i>.jpg" at `stride`, then a
+// terminating record of `stride` bytes; the block is `extra` bytes longer.
+std::vector<uint8_t> Run64(size_t stride, int count, const char* method, size_t extra = 0) {
+    std::vector<uint8_t> all;
+    for (int i = 0; i < count; ++i) {
+        std::vector<uint8_t> r = Record64(stride, method, 0x200000000ull + 512u * i, "dir" + std::to_string(i) + "/",
+                                          "name" + std::to_string(i) + ".jpg");
+        all.insert(all.end(), r.begin(), r.end());
+    }
+    all.resize(all.size() + stride + extra, 0);
+    return all;
+}
+
+FileInfoRun Parse64(const std::vector<uint8_t>& bytes, std::vector<SusieFileRecord>* records, size_t* stride) {
+    ExactBlock block(bytes);
+    *stride = FileInfoStride(block.data(), block.size(), FileInfoLayout::Bits64);
+    return ParseFileInfoRun(block.data(), block.size(), FileInfoLayout::Bits64, records);
+}
+
+void ExpectNamed(const std::vector<SusieFileRecord>& records, int count) {
+    ASSERT_EQ(static_cast<size_t>(count), records.size());
+    for (int i = 0; i < count; ++i) {
+        EXPECT_EQ("dir" + std::to_string(i) + "/", records[i].directory);
+        EXPECT_EQ("name" + std::to_string(i) + ".jpg", records[i].fileName);
+        EXPECT_EQ(0x200000000ull + 512u * i, records[i].position);
+    }
+}
+}  // namespace
+
+TEST(SusieBlocksFileInfo64, ReadsEveryFieldAtEitherStride) {
+    for (size_t stride : {kFileInfoPackedSize64, kFileInfoPaddedSize64}) {
+        SCOPED_TRACE(stride);
+        std::vector<SusieFileRecord> records;
+        size_t found = 0;
+        ASSERT_EQ(FileInfoRun::Complete, Parse64(Run64(stride, 3, "Deflate"), &records, &found));
+        EXPECT_EQ(stride, found);
+        ExpectNamed(records, 3);
+        EXPECT_EQ(0x200000001ull, records[0].packedSize);
+        EXPECT_EQ(0x200000002ull, records[0].unpackedSize);
+        EXPECT_EQ(0x100000000ull + 1700000000u, records[0].timestamp);
+        EXPECT_EQ(0xCAFEF00Du, records[0].crc);
+        EXPECT_EQ(0, std::memcmp(records[2].method, "Deflate\0", 8));
+    }
+    // One record read on its own: 444 bytes are enough, 443 are not.
+    SusieFileRecord rec;
+    std::vector<uint8_t> one = Record64(kFileInfoPackedSize64, "lh5", 7, "d/", "n.png");
+    ASSERT_TRUE(ParseFileInfoRecord(one.data(), one.size(), FileInfoLayout::Bits64, &rec));
+    EXPECT_EQ(7u, rec.position);
+    EXPECT_EQ("n.png", rec.fileName);
+    EXPECT_FALSE(ParseFileInfoRecord(one.data(), one.size() - 1, FileInfoLayout::Bits64, &rec));
+    EXPECT_EQ(kFileInfoSize, FileInfoStride(one.data(), one.size(), FileInfoLayout::Bits32));
+}
+
+TEST(SusieBlocksFileInfo64, ContentDecidesWhenTheSizeDoesNot) {
+    // 49728 bytes is a whole number of records at both strides.
+    const size_t both = 444 * 112;
+    ASSERT_EQ(0u, both % 448);
+    for (size_t stride : {kFileInfoPackedSize64, kFileInfoPaddedSize64}) {
+        for (const char* method : {"tar", "12345678"}) {
+            SCOPED_TRACE(std::to_string(stride) + " " + method);
+            std::vector<uint8_t> run = Run64(stride, 4, method);
+            run.resize(both, 0);
+            std::vector<SusieFileRecord> records;
+            size_t found = 0;
+            ASSERT_EQ(FileInfoRun::Complete, Parse64(run, &records, &found));
+            EXPECT_EQ(stride, found);
+            ExpectNamed(records, 4);
+        }
+    }
+    // A block a plug-in made larger than its records (a size neither divides,
+    // or one only the wrong stride divides).
+    for (size_t extra : {size_t(100), size_t(444 * 6 - 448 * 4)}) {
+        SCOPED_TRACE(extra);
+        std::vector<SusieFileRecord> records;
+        size_t found = 0;
+        ASSERT_EQ(FileInfoRun::Complete, Parse64(Run64(kFileInfoPaddedSize64, 3, "ZIP", extra), &records, &found));
+        EXPECT_EQ(kFileInfoPaddedSize64, found);
+        ExpectNamed(records, 3);
+    }
+    // An empty listing: the terminator alone, at either size.
+    std::vector<SusieFileRecord> none;
+    size_t found = 0;
+    EXPECT_EQ(FileInfoRun::Complete, Parse64(std::vector<uint8_t>(448, 0), &none, &found));
+    EXPECT_TRUE(none.empty());
+}
+
+TEST(SusieBlocksFileInfo64, TruncatedOrUnterminatedBlocksStayInside) {
+    for (size_t stride : {kFileInfoPackedSize64, kFileInfoPaddedSize64}) {
+        SCOPED_TRACE(stride);
+        std::vector<SusieFileRecord> records;
+        size_t found = 0;
+        // No terminator: the records there are, then the report.
+        std::vector<uint8_t> run = Run64(stride, 2, "lh5");
+        run.resize(2 * stride);
+        EXPECT_EQ(FileInfoRun::Unterminated, Parse64(run, &records, &found));
+        EXPECT_EQ(stride, found);
+        ExpectNamed(records, 2);
+        // The second record cut short: only the whole one is read (whether
+        // the cut bytes pass for a terminator depends on the stride tried).
+        records.clear();
+        run.resize(stride + 300);
+        Parse64(run, &records, &found);
+        ExpectNamed(records, 1);
+        // Shorter than one record.
+        records.clear();
+        run.resize(443);
+        EXPECT_EQ(FileInfoRun::Unterminated, Parse64(run, &records, &found));
+        EXPECT_TRUE(records.empty());
+    }
+    std::vector<SusieFileRecord> records;
+    EXPECT_EQ(FileInfoRun::Unterminated, ParseFileInfoRun(nullptr, 448, FileInfoLayout::Bits64, &records));
+    EXPECT_EQ(kFileInfoPackedSize64, FileInfoStride(nullptr, 448, FileInfoLayout::Bits64));
+    // Names that fill their fields make no run sound: the size decides.
+    std::vector<uint8_t> full;
+    for (int i = 0; i < 2; ++i) {
+        std::vector<uint8_t> r = Record64(kFileInfoPaddedSize64, "m", 0, std::string(200, 'D'), std::string(200, 'N'));
+        full.insert(full.end(), r.begin(), r.end());
+    }
+    full.resize(full.size() + kFileInfoPaddedSize64, 0);
+    size_t found = 0;
+    ASSERT_EQ(FileInfoRun::Complete, Parse64(full, &records, &found));
+    EXPECT_EQ(kFileInfoPaddedSize64, found);
+    ASSERT_EQ(2u, records.size());
+    EXPECT_EQ(std::string(200, 'N'), records[1].fileName);
 }

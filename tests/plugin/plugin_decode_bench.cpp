@@ -21,15 +21,16 @@
 #include "plugin/CSPIControl.h"
 #include "plugin/PluginGuard.h"
 #include "util/PathPieces.h"
+#include "TestPluginExtension.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
 double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
 
-typedef int(__stdcall* IsSupportedFn)(LPSTR, DWORD);
+typedef int(__stdcall* IsSupportedFn)(LPSTR, DWORD_PTR);
 typedef int(__stdcall* GetPluginInfoFn)(int, LPSTR, int);
-typedef int(__stdcall* GetPictureFn)(LPSTR, long, unsigned int, HLOCAL*, HLOCAL*, SPIProgressCallback, long);
-int __stdcall NoProgress(int, int, long) { return 0; }
+typedef int(__stdcall* GetPictureFn)(LPSTR, LONG_PTR, unsigned int, HLOCAL*, HLOCAL*, SPIProgressCallback, LONG_PTR);
+int __stdcall NoProgress(int, int, LONG_PTR) { return 0; }
 
 std::string ExeDir() {
     wchar_t exe[MAX_PATH];
@@ -46,7 +47,7 @@ HBITMAP DecodeDirectly(IsSupportedFn isSupported, GetPictureFn getPicture, const
     ReadFile(f, head, 2048, &got, nullptr);
     CloseHandle(f);
     std::string name = path;
-    if (isSupported(&name[0], static_cast<DWORD>(reinterpret_cast<uintptr_t>(head))) != 1) return nullptr;
+    if (isSupported(&name[0], reinterpret_cast<DWORD_PTR>(head)) != 1) return nullptr;
     HLOCAL info = nullptr, bits = nullptr;
     if (getPicture(&name[0], 0, 0, &info, &bits, &NoProgress, 0) != 0) return nullptr;
     auto* bi = static_cast<BITMAPINFO*>(LocalLock(info));
@@ -95,9 +96,9 @@ int main() {
     GetTempPathW(MAX_PATH, temp);
     std::string dir = ToCp932(temp) + "tavrin-plugin-bench\\";
     CreateDirectoryW(ToWide(dir).c_str(), nullptr);
-    std::string plugin = dir + "pnm.spi";
-    if (!CopyFileW(ToWide(ExeDir() + "spi\\pnm.spi").c_str(), ToWide(plugin).c_str(), FALSE)) {
-        std::printf("test plug-in pnm.spi not found beside the benchmark (spi\\)\n");
+    std::string plugin = dir + "pnm" SPI_EXT;
+    if (!CopyFileW(ToWide(ExeDir() + "spi\\pnm" SPI_EXT).c_str(), ToWide(plugin).c_str(), FALSE)) {
+        std::printf("test plug-in pnm" SPI_EXT " not found beside the benchmark (spi\\)\n");
         return 1;
     }
     std::string picture = dir + "bench.ppm";

@@ -12,15 +12,38 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/PluginFilterTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PluginDecodeTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ScreenBitmapMemoryTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/PluginArchiveTest.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/PluginArchiveTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PluginEditionTest.cpp)
 
-  # Test plug-ins: real .spi libraries with undecorated __stdcall exports,
-  # all in tests/spi/; each test copies the ones it needs into a folder of its own.
+  # Test plug-ins: real plug-in libraries with undecorated __stdcall exports
+  # (".spi" on 32-bit, ".sph" on 64-bit), all in tests/spi/; each test copies
+  # the ones it needs into a folder of its own.
   set(TAVRIN_SPI_FIXTURE_DIR ${CMAKE_BINARY_DIR}/tests/spi)
   set(TAVRIN_SPI_FIXTURE_SRC ${CMAKE_CURRENT_LIST_DIR}/fixtures)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(TAVRIN_SPI_SUFFIX ".sph")
+  else()
+    set(TAVRIN_SPI_SUFFIX ".spi")
+  endif()
+  # The .def files name the 32-bit decorated symbols (GetPicture@28); 64-bit
+  # symbols carry no decoration, so their copy drops it.
+  function(tavrin_spi_def def out)
+    set(source ${def})
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+      get_filename_component(def_name ${def} NAME)
+      file(READ ${def} text)
+      string(REGEX REPLACE "=[A-Za-z_]+@[0-9]+" "" text "${text}")
+      set(source ${CMAKE_BINARY_DIR}/tests/spi-def/${def_name})
+      file(WRITE ${source}.new "${text}")
+      configure_file(${source}.new ${source} COPYONLY)
+      set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${def})
+    endif()
+    set(${out} ${source} PARENT_SCOPE)
+  endfunction()
   macro(tavrin_test_spi name source def)
-    add_library(${name} SHARED ${TAVRIN_SPI_FIXTURE_SRC}/${source} ${TAVRIN_SPI_FIXTURE_SRC}/${def})
-    set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX ".spi" OUTPUT_NAME ${name}
+    tavrin_spi_def(${TAVRIN_SPI_FIXTURE_SRC}/${def} _tavrin_spi_def)
+    add_library(${name} SHARED ${TAVRIN_SPI_FIXTURE_SRC}/${source} ${_tavrin_spi_def})
+    set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX ${TAVRIN_SPI_SUFFIX} OUTPUT_NAME ${name}
       RUNTIME_OUTPUT_DIRECTORY ${TAVRIN_SPI_FIXTURE_DIR}
       LIBRARY_OUTPUT_DIRECTORY ${TAVRIN_SPI_FIXTURE_DIR}
       ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/spi-lib)
@@ -54,6 +77,13 @@ if(WIN32)
   tavrin_test_spi(lha archive_spi.c archive.def [[SPI_PATTERN="*.lzh"]] [[SPI_TYPENAME="LHA"]])
   tavrin_test_spi(noterm archive_spi.c archive.def SPI_NO_TERMINATOR)
   tavrin_test_spi(longname archive_spi.c archive.def SPI_UNTERMINATED_NAMES)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    # The two layouts public 64-bit headers give the records.
+    tavrin_test_spi(tar448 archive_spi.c archive.def SPI_PADDED_FILEINFO)
+    tavrin_test_spi(tar444 archive_spi.c archive.def)
+    tavrin_test_spi(pnm32 image_spi.c image.def)
+    tavrin_test_spi(pnm30 image_spi.c image.def SPI_PACKED_PICTUREINFO)
+  endif()
 
   # Host decode against a direct plug-in call, in the same run (not a test).
   add_executable(plugin_decode_bench ${CMAKE_CURRENT_LIST_DIR}/plugin_decode_bench.cpp

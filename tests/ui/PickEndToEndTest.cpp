@@ -15,6 +15,7 @@
 #include "res/resource.h"
 #include "util/Cp932Convert.h"
 #include "util/PathPieces.h"
+#include "plugin/TestPluginExtension.h"
 
 namespace {
 // Menu positions from the top with an empty list: the placeholder, "次の壁紙(&N)",
@@ -158,7 +159,7 @@ struct PickEndToEnd : ::testing::Test {
         WriteBytes(list, std::string("\x00\x00", 2));
         tavrin.SetString("ConfPath", list);
         tavrin.SetString("DeskCalPath", "");
-        for (const char* spi : {"tar.spi", "pnm.spi"})
+        for (const char* spi : {"tar" SPI_EXT, "pnm" SPI_EXT})
             CopyFileW(W(FixturePlugin(spi)).c_str(), W(plugins.File(spi)).c_str(), FALSE);
         tavrin.SetString("SPIPath", plugins.path());
         tavrin.SetInt("EnableSPI", 1);

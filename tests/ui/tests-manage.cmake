@@ -11,11 +11,14 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/manage/PluginSettingDialogTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/manage/PluginStatusTest.cpp)
 
-  # Test plug-ins beside the host's own (tests/spi/), named mg_*.spi.
+  # Test plug-ins beside the host's own (tests/spi/), named mg_*.spi (mg_*.sph
+  # in the 64-bit edition; TAVRIN_SPI_SUFFIX and tavrin_spi_def come from
+  # tests/plugin/tests.cmake).
   set(TAVRIN_MANAGE_FIXTURES ${CMAKE_CURRENT_LIST_DIR}/fixtures)
   macro(tavrin_manage_spi name def)
-    add_library(${name} SHARED ${TAVRIN_MANAGE_FIXTURES}/manage_spi.c ${TAVRIN_MANAGE_FIXTURES}/${def} ${ARGN})
-    set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX ".spi" OUTPUT_NAME ${name}
+    tavrin_spi_def(${TAVRIN_MANAGE_FIXTURES}/${def} _tavrin_manage_def)
+    add_library(${name} SHARED ${TAVRIN_MANAGE_FIXTURES}/manage_spi.c ${_tavrin_manage_def} ${ARGN})
+    set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX ${TAVRIN_SPI_SUFFIX} OUTPUT_NAME ${name}
       RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/spi
       LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/spi
       ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/spi-lib)

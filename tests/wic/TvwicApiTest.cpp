@@ -24,7 +24,7 @@ int IsSupportedHead(const std::string& bytes, const char* name = "picture") {
     char head[2049] = {};
     std::memcpy(head, bytes.data(), bytes.size() < 2048 ? bytes.size() : 2048);
     std::string n = name;
-    return Plugin().IsSupported(&n[0], static_cast<DWORD>(reinterpret_cast<uintptr_t>(head)));
+    return Plugin().IsSupported(&n[0], reinterpret_cast<DWORD_PTR>(head));
 }
 
 struct TvwicApi : ::testing::Test {
@@ -92,7 +92,7 @@ TEST_F(TvwicApi, IsSupportedGoesBySignatureNotByName) {
         HANDLE h = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, h);
         std::string name = file;
-        EXPECT_EQ(expected, Plugin().IsSupported(&name[0], static_cast<DWORD>(reinterpret_cast<uintptr_t>(h)))) << file;
+        EXPECT_EQ(expected, Plugin().IsSupported(&name[0], reinterpret_cast<DWORD_PTR>(h))) << file;
         EXPECT_EQ(0u, SetFilePointer(h, 0, nullptr, FILE_CURRENT));
         CloseHandle(h);
     }
@@ -239,7 +239,7 @@ struct ProgressLog {
     std::vector<std::pair<int, int>> calls;
     int abortAt = -1;  // the call number that answers "stop"
 };
-int __stdcall Record(int done, int total, long data) {
+int __stdcall Record(int done, int total, LONG_PTR data) {
     auto* log = reinterpret_cast<ProgressLog*>(data);
     log->calls.emplace_back(done, total);
     return int(log->calls.size()) - 1 == log->abortAt ? 1 : 0;
@@ -249,7 +249,7 @@ int __stdcall Record(int done, int total, long data) {
 TEST_F(TvwicApi, ProgressIsReportedAndItsAbortHonoured) {
     std::string bytes = Encoded(Container::Png, 50, 300, Blocks16);
     ProgressLog log;
-    Decoded d = DecodeFromMemory(bytes, Record, reinterpret_cast<long>(&log));
+    Decoded d = DecodeFromMemory(bytes, Record, reinterpret_cast<LONG_PTR>(&log));
     ASSERT_EQ(0, d.code);
     ASSERT_GE(log.calls.size(), 3u);
     EXPECT_EQ(std::make_pair(0, 300), log.calls.front());
@@ -261,7 +261,7 @@ TEST_F(TvwicApi, ProgressIsReportedAndItsAbortHonoured) {
         stop.abortAt = abortAt;
         HLOCAL info = reinterpret_cast<HLOCAL>(1), bits = reinterpret_cast<HLOCAL>(1);
         EXPECT_EQ(1, Plugin().GetPicture(&bytes[0], long(bytes.size()), 1, &info, &bits, Record,
-                                         reinterpret_cast<long>(&stop))) << abortAt;
+                                         reinterpret_cast<LONG_PTR>(&stop))) << abortAt;
         EXPECT_EQ(size_t(abortAt + 1), stop.calls.size());
         EXPECT_EQ(nullptr, info);
         EXPECT_EQ(nullptr, bits);

@@ -16,12 +16,13 @@
 #include "framework/UserMessages.h"
 #include "list/ListFileCodec.h"
 #include "plugin/CSPIControl.h"
+#include "plugin/TestPluginExtension.h"
 
 namespace {
 std::string InstallTvwic(const TempDir& dir) {
     std::string folder = dir.File("spi");
     CreateDirectoryW(W(folder).c_str(), nullptr);
-    CopyFileW(W(BuiltPluginPath()).c_str(), W(folder + "\\tvwic.spi").c_str(), FALSE);
+    CopyFileW(W(BuiltPluginPath()).c_str(), W(folder + "\\tvwic" SPI_EXT).c_str(), FALSE);
     return folder;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include "plugin/TestPluginExtension.h"
 
 namespace {
 template <typename F>
@@ -43,7 +44,7 @@ Decoded ReadBlocks(int code, HLOCAL info, HLOCAL bits) {
 }
 }  // namespace
 
-std::string BuiltPluginPath() { return std::string(TAVRIN_BIN_DIR) + "/plugins/tvwic.spi"; }
+std::string BuiltPluginPath() { return std::string(TAVRIN_BIN_DIR) + "/plugins/tvwic" SPI_EXT; }
 
 const Tvwic& Plugin() {
     static Tvwic plugin = [] {
@@ -68,14 +69,14 @@ std::string PluginInfo(int number) {
     return std::string(buffer, std::strlen(buffer));
 }
 
-Decoded DecodeFromMemory(const std::string& bytes, SpiProgress progress, long data) {
+Decoded DecodeFromMemory(const std::string& bytes, SpiProgress progress, LONG_PTR data) {
     HLOCAL info = nullptr, bits = nullptr;
     int code = Plugin().GetPicture(const_cast<char*>(bytes.data()), static_cast<long>(bytes.size()), 1, &info, &bits,
                                    progress, data);
     return ReadBlocks(code, info, bits);
 }
 
-Decoded DecodeFromFile(const std::string& path, long offset, SpiProgress progress, long data) {
+Decoded DecodeFromFile(const std::string& path, long offset, SpiProgress progress, LONG_PTR data) {
     HLOCAL info = nullptr, bits = nullptr;
     std::string name = path;
     int code = Plugin().GetPicture(&name[0], offset, 0, &info, &bits, progress, data);

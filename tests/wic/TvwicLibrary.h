@@ -1,5 +1,5 @@
 #pragma once
-// The real tvwic.spi loaded into the test process, its four exports, and
+// The real tvwic.spi (tvwic.sph in the 64-bit edition) loaded into the test process, its four exports, and
 // what one decode handed back, read out of the blocks after checking them.
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-typedef int(__stdcall* SpiProgress)(int, int, long);
+typedef int(__stdcall* SpiProgress)(int, int, LONG_PTR);
 
 #pragma pack(push, 1)
 struct SpiPictureInfo {
@@ -21,13 +21,13 @@ struct SpiPictureInfo {
 struct Tvwic {
     HMODULE module = nullptr;
     int(__stdcall* GetPluginInfo)(int, LPSTR, int) = nullptr;
-    int(__stdcall* IsSupported)(LPSTR, DWORD) = nullptr;
-    int(__stdcall* GetPictureInfo)(LPSTR, long, unsigned, SpiPictureInfo*) = nullptr;
-    int(__stdcall* GetPicture)(LPSTR, long, unsigned, HLOCAL*, HLOCAL*, SpiProgress, long) = nullptr;
+    int(__stdcall* IsSupported)(LPSTR, DWORD_PTR) = nullptr;
+    int(__stdcall* GetPictureInfo)(LPSTR, LONG_PTR, unsigned, SpiPictureInfo*) = nullptr;
+    int(__stdcall* GetPicture)(LPSTR, LONG_PTR, unsigned, HLOCAL*, HLOCAL*, SpiProgress, LONG_PTR) = nullptr;
     bool loaded() const { return GetPluginInfo && IsSupported && GetPictureInfo && GetPicture; }
 };
 
-// The built plug-in (bin/plugins/tvwic.spi).
+// The built plug-in (bin/plugins/tvwic.spi, or bin64/plugins/tvwic.sph).
 std::string BuiltPluginPath();
 // Loaded once for the whole test program.
 const Tvwic& Plugin();
@@ -44,8 +44,8 @@ struct Decoded {
     uint32_t At(int x, int y) const { return rgb[static_cast<size_t>(y) * width + x]; }
 };
 // Calls GetPicture and reads (then frees) the blocks it returns.
-Decoded DecodeFromMemory(const std::string& bytes, SpiProgress progress = nullptr, long data = 0);
-Decoded DecodeFromFile(const std::string& path, long offset = 0, SpiProgress progress = nullptr, long data = 0);
+Decoded DecodeFromMemory(const std::string& bytes, SpiProgress progress = nullptr, LONG_PTR data = 0);
+Decoded DecodeFromFile(const std::string& path, long offset = 0, SpiProgress progress = nullptr, LONG_PTR data = 0);
 
 // Largest difference of one channel between two 0xRRGGBB colours.
 int ChannelDistance(uint32_t a, uint32_t b);

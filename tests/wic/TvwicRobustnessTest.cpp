@@ -85,7 +85,7 @@ TEST(TvwicRobustness, ThousandsOfDamagedPicturesNeverCrashTheDecoder) {
         char head[2048] = {};
         std::memcpy(head, bytes.data(), bytes.size() < 2048 ? bytes.size() : 2048);
         char name[] = "damaged";
-        int supported = Plugin().IsSupported(name, static_cast<DWORD>(reinterpret_cast<uintptr_t>(head)));
+        int supported = Plugin().IsSupported(name, reinterpret_cast<DWORD_PTR>(head));
         ASSERT_TRUE(supported == 0 || supported == 1) << done;
         SpiPictureInfo info;
         int infoCode = Plugin().GetPictureInfo(&bytes[0], long(bytes.size()), 1, &info);
@@ -122,7 +122,7 @@ TEST(TvwicRobustness, FilesCutAtEveryLengthAreReadSafely) {
         HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, h);
         std::string name = path;
-        int supported = Plugin().IsSupported(&name[0], static_cast<DWORD>(reinterpret_cast<uintptr_t>(h)));
+        int supported = Plugin().IsSupported(&name[0], reinterpret_cast<DWORD_PTR>(h));
         CloseHandle(h);
         EXPECT_EQ(cut >= 3 ? 1 : 0, supported) << cut;
     }

@@ -27,6 +27,7 @@
 #include "plugin/CSPIControl.h"
 #include "wic/PhotoLibrary.h"
 #include "win/TestSupport.h"
+#include "plugin/TestPluginExtension.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -54,9 +55,9 @@ int main() {
     TempDir dir;
     const std::string plugins = dir.File("spi");
     CreateDirectoryW(W(plugins).c_str(), nullptr);
-    if (!CopyFileW(W(std::string(TAVRIN_BIN_DIR) + "/plugins/tvwic.spi").c_str(), W(plugins + "\\tvwic.spi").c_str(),
+    if (!CopyFileW(W(std::string(TAVRIN_BIN_DIR) + "/plugins/tvwic" SPI_EXT).c_str(), W(plugins + "\\tvwic" SPI_EXT).c_str(),
                    FALSE)) {
-        std::printf("tvwic.spi not found in bin/plugins\n");
+        std::printf("tvwic" SPI_EXT " not found in bin/plugins\n");
         return 1;
     }
     const std::string list = dir.File("List.tvl");

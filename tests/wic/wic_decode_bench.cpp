@@ -18,6 +18,7 @@
 #include "framework/UserMessages.h"
 #include "plugin/CSPIControl.h"
 #include "wic/WicPictures.h"
+#include "plugin/TestPluginExtension.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -77,9 +78,9 @@ int main() {
     GetTempPathW(MAX_PATH, temp);
     std::string dir = ToCp932(temp) + "tavrin-wic-bench\\";
     CreateDirectoryW(ToWide(dir).c_str(), nullptr);
-    std::string plugin = dir + "tvwic.spi";
-    if (!CopyFileW(ToWide(std::string(TAVRIN_BIN_DIR) + "/plugins/tvwic.spi").c_str(), ToWide(plugin).c_str(), FALSE)) {
-        std::printf("tvwic.spi not found in bin/plugins\n");
+    std::string plugin = dir + "tvwic" SPI_EXT;
+    if (!CopyFileW(ToWide(std::string(TAVRIN_BIN_DIR) + "/plugins/tvwic" SPI_EXT).c_str(), ToWide(plugin).c_str(), FALSE)) {
+        std::printf("tvwic" SPI_EXT " not found in bin/plugins\n");
         return 1;
     }
     TestImage image = MakeImage(3840, 2160, Smooth);
@@ -107,7 +108,7 @@ int main() {
     {
         CSPIControl host(&settings);
         if (host.GetPluginCount() != 1) {
-            std::printf("tvwic.spi did not load\n");
+            std::printf("tvwic" SPI_EXT " did not load\n");
             return 1;
         }
         for (int k = 0; k < 2; ++k) {

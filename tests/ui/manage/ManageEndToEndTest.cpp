@@ -13,6 +13,7 @@
 #include "list/ListFileCodec.h"
 #include "res/resource.h"
 #include "util/PathPieces.h"
+#include "plugin/TestPluginExtension.h"
 
 namespace {
 void WriteList(const std::string& file, const char* name, const std::string& picture) {
@@ -112,7 +113,7 @@ TEST(ManageEndToEnd, PluginDialogsFromTheSettingsDialogStoreTheChoiceAndShowTheS
     TavrinDriver tavrin;
     const std::string spi = dir.path() + "spi\\";
     ASSERT_TRUE(CreateDirectoryW(W(spi).c_str(), nullptr));
-    for (const char* name : {"mg_verfall.spi", "mg_plain.spi", "mg_arc.spi", "mg_arc2.spi"})
+    for (const char* name : {"mg_verfall" SPI_EXT, "mg_plain" SPI_EXT, "mg_arc" SPI_EXT, "mg_arc2" SPI_EXT})
         ASSERT_TRUE(CopyFileW(W(TestPluginDir() + name).c_str(), W(spi + name).c_str(), FALSE)) << name;
     const std::string red = dir.File("red.bmp");
     WriteTestBitmap(red, 16, 16, SolidRed);
@@ -158,8 +159,8 @@ TEST(ManageEndToEnd, PluginDialogsFromTheSettingsDialogStoreTheChoiceAndShowTheS
     tavrin.Settle();
     // Stored at once, before the settings dialog ends.
     std::string stored = tavrin.GetString("DisableSPIs");
-    EXPECT_TRUE(stored == "mg_arc.spi" || stored == "mg_arc2.spi") << stored;
-    EXPECT_EQ(report.find("mg_arc2.spi") != std::string::npos ? "mg_arc2.spi" : "mg_arc.spi", stored);
+    EXPECT_TRUE(stored == "mg_arc" SPI_EXT || stored == "mg_arc2" SPI_EXT) << stored;
+    EXPECT_EQ(report.find("mg_arc2" SPI_EXT) != std::string::npos ? "mg_arc2" SPI_EXT : "mg_arc" SPI_EXT, stored);
 
     Press(settings, IDCANCEL);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(settings); }));

@@ -9,6 +9,7 @@
 #include "plugin/CSPISettingDlg.h"
 #include "plugin/PluginDialogs.h"
 #include "res/resource.h"
+#include "plugin/TestPluginExtension.h"
 
 using namespace manage_test;
 
@@ -48,7 +49,7 @@ ManagePluginHost::ManagePluginHost(bool pluginsOn, const char* storedDisabled)
 }
 
 TEST(PluginSettingDialog, RowsAreGroupedByTypeWithNameInfoPatternsAndEnabledFlag) {
-    ManagePluginHost plugins(true, "MG_ARC2.SPI");
+    ManagePluginHost plugins(true, "MG_ARC2" SPI_EXT_UPPER);
     ASSERT_EQ(4, plugins.host->GetPluginCount());
     std::vector<Row> rows;
     bool aboutEnabled = true, configEnabled = true;
@@ -72,21 +73,21 @@ TEST(PluginSettingDialog, RowsAreGroupedByTypeWithNameInfoPatternsAndEnabledFlag
     EXPECT_EQ("画像展開", rows[3].type);
     std::map<std::string, Row> byName;
     for (const Row& row : rows) byName[row.name] = row;
-    EXPECT_EQ("Tavrin dialog test plug-in", byName["mg_verfall.spi"].info);
-    EXPECT_EQ("*.a;*.b", byName["mg_verfall.spi"].patterns);
-    EXPECT_EQ("取得失敗", byName["mg_plain.spi"].info);
-    EXPECT_EQ("*.a", byName["mg_plain.spi"].patterns);
-    EXPECT_EQ("Tavrin archive test", byName["mg_arc.spi"].info);
-    EXPECT_EQ("*.arc", byName["mg_arc.spi"].patterns);
-    EXPECT_TRUE(byName["mg_verfall.spi"].checked);
-    EXPECT_TRUE(byName["mg_arc.spi"].checked);
-    EXPECT_FALSE(byName["mg_arc2.spi"].checked);  // stored in upper case
-    EXPECT_EQ("MG_ARC2.SPI", plugins.Stored());
+    EXPECT_EQ("Tavrin dialog test plug-in", byName["mg_verfall" SPI_EXT].info);
+    EXPECT_EQ("*.a;*.b", byName["mg_verfall" SPI_EXT].patterns);
+    EXPECT_EQ("取得失敗", byName["mg_plain" SPI_EXT].info);
+    EXPECT_EQ("*.a", byName["mg_plain" SPI_EXT].patterns);
+    EXPECT_EQ("Tavrin archive test", byName["mg_arc" SPI_EXT].info);
+    EXPECT_EQ("*.arc", byName["mg_arc" SPI_EXT].patterns);
+    EXPECT_TRUE(byName["mg_verfall" SPI_EXT].checked);
+    EXPECT_TRUE(byName["mg_arc" SPI_EXT].checked);
+    EXPECT_FALSE(byName["mg_arc2" SPI_EXT].checked);  // stored in upper case
+    EXPECT_EQ("MG_ARC2" SPI_EXT_UPPER, plugins.Stored());
 }
 
 TEST(PluginSettingDialog, ButtonsFollowTheSelectionAndConfigureCallsThePluginWithThisDialog) {
     ManagePluginHost plugins;
-    const int verfall = plugins.Index("mg_verfall.spi");
+    const int verfall = plugins.Index("mg_verfall" SPI_EXT);
     struct State { bool about, config; };
     std::vector<State> states;
     HWND dialogWindow = nullptr;
@@ -95,9 +96,9 @@ TEST(PluginSettingDialog, ButtonsFollowTheSelectionAndConfigureCallsThePluginWit
     script.Then(kCaption, [&](HWND dialog) {
         dialogWindow = dialog;
         auto note = [&] { states.push_back(State{IsEnabled(dialog, IDC_SPI_ABOUT), IsEnabled(dialog, IDC_SPI_CONFIG)}); };
-        SelectRow(List(dialog), RowOf(dialog, "mg_plain.spi"));
+        SelectRow(List(dialog), RowOf(dialog, "mg_plain" SPI_EXT));
         note();
-        SelectRow(List(dialog), RowOf(dialog, "mg_verfall.spi"));
+        SelectRow(List(dialog), RowOf(dialog, "mg_verfall" SPI_EXT));
         note();
         callsBeforeClick = CallFixture<int>(*plugins.host, verfall, "FixtureConfigCalls");
         EXPECT_TRUE(Click(dialog, IDC_SPI_CONFIG));
@@ -106,7 +107,7 @@ TEST(PluginSettingDialog, ButtonsFollowTheSelectionAndConfigureCallsThePluginWit
         // "設定" keeps its state with nothing selected, and does nothing.
         Click(dialog, IDC_SPI_CONFIG);
         callsWithNothingSelected = CallFixture<int>(*plugins.host, verfall, "FixtureConfigCalls");
-        SelectRow(List(dialog), RowOf(dialog, "mg_arc.spi"));
+        SelectRow(List(dialog), RowOf(dialog, "mg_arc" SPI_EXT));
         note();
         Click(dialog, IDCANCEL);
     });
@@ -128,23 +129,23 @@ TEST(PluginSettingDialog, ButtonsFollowTheSelectionAndConfigureCallsThePluginWit
 }
 
 TEST(PluginSettingDialog, OkWritesTheFlagsAndDisableSPIsAtOnce) {
-    ManagePluginHost plugins(true, "mg_arc2.spi");
+    ManagePluginHost plugins(true, "mg_arc2" SPI_EXT);
     ModalScript script;
     script.Then(kCaption, [&](HWND dialog) {
-        PressSpaceOn(List(dialog), RowOf(dialog, "mg_arc.spi"));   // off
-        PressSpaceOn(List(dialog), RowOf(dialog, "mg_arc2.spi"));  // on
-        SetRowChecked(List(dialog), RowOf(dialog, "mg_verfall.spi"), false);
+        PressSpaceOn(List(dialog), RowOf(dialog, "mg_arc" SPI_EXT));   // off
+        PressSpaceOn(List(dialog), RowOf(dialog, "mg_arc2" SPI_EXT));  // on
+        SetRowChecked(List(dialog), RowOf(dialog, "mg_verfall" SPI_EXT), false);
         Click(dialog, IDOK);
     });
     EXPECT_TRUE(plugins.host->ShowSettingDialog(nullptr));
     EXPECT_TRUE(script.done());
-    EXPECT_FALSE(plugins.host->IsEnabled(plugins.Index("mg_arc.spi")));
-    EXPECT_TRUE(plugins.host->IsEnabled(plugins.Index("mg_arc2.spi")));
-    EXPECT_FALSE(plugins.host->IsEnabled(plugins.Index("mg_verfall.spi")));
-    EXPECT_TRUE(plugins.host->IsEnabled(plugins.Index("mg_plain.spi")));
+    EXPECT_FALSE(plugins.host->IsEnabled(plugins.Index("mg_arc" SPI_EXT)));
+    EXPECT_TRUE(plugins.host->IsEnabled(plugins.Index("mg_arc2" SPI_EXT)));
+    EXPECT_FALSE(plugins.host->IsEnabled(plugins.Index("mg_verfall" SPI_EXT)));
+    EXPECT_TRUE(plugins.host->IsEnabled(plugins.Index("mg_plain" SPI_EXT)));
     // In index order, lower-cased.
-    std::string expected = plugins.Index("mg_arc.spi") < plugins.Index("mg_verfall.spi")
-                               ? "mg_arc.spi\\mg_verfall.spi" : "mg_verfall.spi\\mg_arc.spi";
+    std::string expected = plugins.Index("mg_arc" SPI_EXT) < plugins.Index("mg_verfall" SPI_EXT)
+                               ? "mg_arc" SPI_EXT "\\mg_verfall" SPI_EXT : "mg_verfall" SPI_EXT "\\mg_arc" SPI_EXT;
     EXPECT_EQ(expected, plugins.Stored());
     // The filters follow at once.
     std::string filter = plugins.host->GetOpenFilter(true);
@@ -154,23 +155,23 @@ TEST(PluginSettingDialog, OkWritesTheFlagsAndDisableSPIsAtOnce) {
 }
 
 TEST(PluginSettingDialog, CancelChangesNoFlagAndNotTheStoredList) {
-    ManagePluginHost plugins(true, "mg_arc2.spi\\\\");
+    ManagePluginHost plugins(true, "mg_arc2" SPI_EXT "\\\\");
     ModalScript script;
     script.Then(kCaption, [&](HWND dialog) {
-        PressSpaceOn(List(dialog), RowOf(dialog, "mg_arc.spi"));
-        PressSpaceOn(List(dialog), RowOf(dialog, "mg_arc2.spi"));
-        EXPECT_FALSE(RowChecked(List(dialog), RowOf(dialog, "mg_arc.spi")));
+        PressSpaceOn(List(dialog), RowOf(dialog, "mg_arc" SPI_EXT));
+        PressSpaceOn(List(dialog), RowOf(dialog, "mg_arc2" SPI_EXT));
+        EXPECT_FALSE(RowChecked(List(dialog), RowOf(dialog, "mg_arc" SPI_EXT)));
         Click(dialog, IDCANCEL);
     });
     EXPECT_FALSE(plugins.host->ShowSettingDialog(nullptr));
     EXPECT_TRUE(script.done());
-    EXPECT_TRUE(plugins.host->IsEnabled(plugins.Index("mg_arc.spi")));
-    EXPECT_FALSE(plugins.host->IsEnabled(plugins.Index("mg_arc2.spi")));
-    EXPECT_EQ("mg_arc2.spi\\\\", plugins.Stored());
+    EXPECT_TRUE(plugins.host->IsEnabled(plugins.Index("mg_arc" SPI_EXT)));
+    EXPECT_FALSE(plugins.host->IsEnabled(plugins.Index("mg_arc2" SPI_EXT)));
+    EXPECT_EQ("mg_arc2" SPI_EXT "\\\\", plugins.Stored());
 }
 
 TEST(PluginSettingDialog, WithNoPluginTheListIsEmptyAndOkKeepsTheStoredList) {
-    ManagePluginHost plugins(false, "old.spi");
+    ManagePluginHost plugins(false, "old" SPI_EXT);
     ASSERT_EQ(0, plugins.host->GetPluginCount());
     int rows = -1;
     bool about = true, config = true;
@@ -187,14 +188,14 @@ TEST(PluginSettingDialog, WithNoPluginTheListIsEmptyAndOkKeepsTheStoredList) {
     EXPECT_FALSE(about);
     EXPECT_FALSE(config);
     // A host that never held a plug-in knows nothing of the stored names.
-    EXPECT_EQ("old.spi", plugins.Stored());
+    EXPECT_EQ("old" SPI_EXT, plugins.Stored());
 }
 
 TEST(PluginSettingDialog, EnablingTheLastDisabledPluginStoresAnEmptyList) {
-    ManagePluginHost plugins(true, "mg_arc2.spi");
+    ManagePluginHost plugins(true, "mg_arc2" SPI_EXT);
     ModalScript script;
     script.Then(kCaption, [&](HWND dialog) {
-        PressSpaceOn(List(dialog), RowOf(dialog, "mg_arc2.spi"));
+        PressSpaceOn(List(dialog), RowOf(dialog, "mg_arc2" SPI_EXT));
         Click(dialog, IDOK);
     });
     EXPECT_TRUE(plugins.host->ShowSettingDialog(nullptr));
@@ -210,8 +211,8 @@ TEST(PluginSettingDialog, AboutShowsTheStatusOfTheFirstSelectedRow) {
     ModalScript script;
     script.Then(kCaption, [&](HWND dialog) {
         // Two rows selected: the one higher in the list counts.
-        int plain = RowOf(dialog, "mg_plain.spi"), verfall = RowOf(dialog, "mg_verfall.spi");
-        firstSelected = plain < verfall ? "mg_plain.spi" : "mg_verfall.spi";
+        int plain = RowOf(dialog, "mg_plain" SPI_EXT), verfall = RowOf(dialog, "mg_verfall" SPI_EXT);
+        firstSelected = plain < verfall ? "mg_plain" SPI_EXT : "mg_verfall" SPI_EXT;
         SelectRow(List(dialog), plain);
         AddRowToSelection(List(dialog), verfall);
         EXPECT_TRUE(Click(dialog, IDC_SPI_ABOUT));  // runs the status dialog's steps inside

@@ -11,6 +11,7 @@
 #include "plugin/CSPIStatusDlg.h"
 #include "plugin/PluginDialogs.h"
 #include "res/resource.h"
+#include "plugin/TestPluginExtension.h"
 
 using namespace manage_test;
 
@@ -38,7 +39,7 @@ TEST(FileVersionInfo, OwnTranslationFirstAndNothingWithoutAResource) {
     EXPECT_FALSE(none.Load(InstallPlugin(dir.path(), "mg_plain")));
     EXPECT_FALSE(none.IsLoaded());
     EXPECT_EQ("", none.Query("CompanyName"));
-    EXPECT_FALSE(none.Load(dir.File("missing.spi")));
+    EXPECT_FALSE(none.Load(dir.File("missing" SPI_EXT)));
     EXPECT_EQ("", none.Query("CompanyName"));
 
     EXPECT_EQ("\\StringFileInfo\\041103a4\\CompanyName", CFileVersionInfo::ValuePath(0x0411, 932, "CompanyName"));
@@ -87,12 +88,12 @@ BOOL RecordShellRequest(SHELLEXECUTEINFOW* info) {
 
 TEST(PluginStatus, ReportOfAPluginWithTwoEntriesAndItsDialog) {
     ManagePluginHost plugins;
-    const int index = plugins.Index("mg_verfall.spi");
+    const int index = plugins.Index("mg_verfall" SPI_EXT);
     ASSERT_GE(index, 0);
     HMODULE module = plugins.host->GetPlugin(index)->module.get();
     const std::string expected =
         " [Plugin Data]\r\n"
-        " Plugin Name : " + plugins.dir.File("mg_verfall.spi") + " \r\n"
+        " Plugin Name : " + plugins.dir.File("mg_verfall" SPI_EXT) + " \r\n"
         " Plugin Type : 00IN\r\n"
         " Plugin Desc. : Tavrin dialog test plug-in\r\n"
         " Support Ext(s) : *.a / *.b\r\n"
@@ -115,7 +116,7 @@ TEST(PluginStatus, ReportOfAPluginWithTwoEntriesAndItsDialog) {
         " FileVersion : 1.2.3.4\r\n"
         " InternalName : verfall\r\n"
         " LegalCopyright : Public domain\r\n"
-        " OriginalFilename : mg_verfall.spi\r\n"
+        " OriginalFilename : mg_verfall.spi\r\n"  // the version resource's own text
         " ProductName : Tavrin tests\r\n"
         " ProductVersion : 1.2\r\n"
         " Comments : Only in 0409/1252\r\n"
@@ -141,7 +142,7 @@ TEST(PluginStatus, ReportOfAPluginWithTwoEntriesAndItsDialog) {
     // The properties window of the plug-in file, with no parent and show state 0.
     EXPECT_EQ(1, g_request.calls);
     EXPECT_EQ(L"properties", g_request.verb);
-    EXPECT_EQ(W(plugins.dir.File("mg_verfall.spi")), g_request.file);
+    EXPECT_EQ(W(plugins.dir.File("mg_verfall" SPI_EXT)), g_request.file);
     EXPECT_EQ(ULONG(SEE_MASK_INVOKEIDLIST), g_request.mask);
     EXPECT_EQ(nullptr, g_request.parent);
     EXPECT_EQ(0, g_request.show);
@@ -151,7 +152,7 @@ TEST(PluginStatus, ReportOfAPluginWithTwoEntriesAndItsDialog) {
 
 TEST(PluginStatus, PluginWithoutDescriptionOrVersionShowsEmptyValues) {
     ManagePluginHost plugins;
-    std::string report = BuildPluginStatusReport(*plugins.host, plugins.Index("mg_plain.spi"));
+    std::string report = BuildPluginStatusReport(*plugins.host, plugins.Index("mg_plain" SPI_EXT));
     EXPECT_NE(std::string::npos, report.find(" Plugin Desc. : \r\n"));
     EXPECT_NE(std::string::npos, report.find(" ConfigurationDlg : 0x00000000 \r\n"));
     EXPECT_NE(std::string::npos, report.find(" [Version Data]\r\n CompanyName : \r\n FileDescription : \r\n"));

@@ -15,6 +15,7 @@
 #include "plugin/CSPIControl.h"
 #include "res/resource.h"
 #include "ui/SettingsDialog.h"
+#include "plugin/TestPluginExtension.h"
 
 namespace {
 const char* const kCaption = "設定とか";
@@ -427,8 +428,8 @@ int RowShowing(HWND list, int column, const std::string& text) {
 TEST_F(SettingsDialogTest, CacheAndPluginDialogsActAtOnceEvenWhenTheDialogIsCancelled) {
     std::string spi = dir.File("spi");
     CreateDirectoryW(W(spi).c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW(W(std::string(TAVRIN_TEST_BIN_DIR) + "/spi/mg_plain.spi").c_str(),
-                          W(spi + "\\mg_plain.spi").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(W(std::string(TAVRIN_TEST_BIN_DIR) + "/spi/mg_plain" SPI_EXT).c_str(),
+                          W(spi + "\\mg_plain" SPI_EXT).c_str(), FALSE));
     profile.WriteString("Settings", "SPIPath", spi);
     std::string a = dir.File("a.bmp"), b = dir.File("b.bmp");
     WriteTestBitmap(a, 8, 8, SolidRed);
@@ -462,7 +463,7 @@ TEST_F(SettingsDialogTest, CacheAndPluginDialogsActAtOnceEvenWhenTheDialogIsCanc
     modal.Then("Susie-plugin設定", [&](HWND plugins) {
         pluginOwner = GetWindow(plugins, GW_OWNER);
         HWND list = GetDlgItem(plugins, IDC_SPI_LIST);
-        int row = RowShowing(list, 1, "mg_plain.spi");
+        int row = RowShowing(list, 1, "mg_plain" SPI_EXT);
         ASSERT_GE(row, 0);
         TickRow(list, row);  // unticks: it was enabled
         Click(plugins, IDOK);
@@ -475,7 +476,7 @@ TEST_F(SettingsDialogTest, CacheAndPluginDialogsActAtOnceEvenWhenTheDialogIsCanc
     EXPECT_EQ(nullptr, c.cache().Find(a)) << "unloaded by the cache dialog";
     EXPECT_NE(nullptr, c.cache().Find(b));
     EXPECT_FALSE(host.IsEnabled(0));
-    EXPECT_EQ("mg_plain.spi", profile.GetString("Settings", "DisableSPIs", "<absent>"));
+    EXPECT_EQ("mg_plain" SPI_EXT, profile.GetString("Settings", "DisableSPIs", "<absent>"));
     EXPECT_FALSE(dialog.listPathChanged());
     EXPECT_EQ(dir.File("List.tvl"), c.settings().listFilePath) << "the settings dialog itself wrote nothing";
 }

@@ -13,6 +13,7 @@
 #include "res/resource.h"
 #include "ui/SettingsDialog.h"
 #include "ui/SettingsFollowUp.h"
+#include "plugin/TestPluginExtension.h"
 
 namespace {
 std::string ListBytes(std::initializer_list<std::pair<const char*, const char*>> rows) {
@@ -166,8 +167,8 @@ TEST_F(SettingsCommandTest, ANewPathThatCannotBeOpenedLeavesTheOldListInUse) {
 TEST_F(SettingsCommandTest, PluginsSwitchedOnInTheDialogAreLoadedFromTheChosenFolder) {
     std::string spi = dir.File("spi");
     CreateDirectoryW(W(spi).c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW(W(std::string(TAVRIN_TEST_BIN_DIR) + "/spi/mg_plain.spi").c_str(),
-                          W(spi + "\\mg_plain.spi").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(W(std::string(TAVRIN_TEST_BIN_DIR) + "/spi/mg_plain" SPI_EXT).c_str(),
+                          W(spi + "\\mg_plain" SPI_EXT).c_str(), FALSE));
     CSPIControl& host = tray->context()->cache().pluginHost();
     ASSERT_EQ(0, host.GetPluginCount());
     Command([&](HWND d) {

@@ -93,27 +93,46 @@ have() {
 }
 
 ensure_packages() {
-  local missing=() entry probe pkg
+  local missing=() optional=() entry probe pkg
   for entry in "${APT_NEEDS[@]}"; do
     probe=${entry%%:*}; pkg=${entry#*:}
-    have "$probe" || missing+=("$pkg")
+    have "$probe" && continue
+    # The 32-bit Wine only adds the 32-bit edition's tests: without it the
+    # 64-bit edition is still tested, so it must not hold up the rest.
+    if [[ $pkg == *:i386 ]]; then optional+=("$pkg"); else missing+=("$pkg"); fi
   done
-  if [ ${#missing[@]} -gt 0 ]; then
-    local needs_i386=0
-    for pkg in "${missing[@]}"; do [[ $pkg == *:i386 ]] && needs_i386=1; done
+  if [ ${#missing[@]} -gt 0 ] || [ ${#optional[@]} -gt 0 ]; then
     if [ "$(id -u)" -ne 0 ]; then
       echo "Missing packages. Run as root:" >&2
-      [ $needs_i386 -eq 1 ] && echo "  dpkg --add-architecture i386" >&2
-      echo "  apt-get update && apt-get install -y ${missing[*]}" >&2
+      [ ${#optional[@]} -gt 0 ] && echo "  dpkg --add-architecture i386" >&2
+      echo "  apt-get update && apt-get install -y ${missing[*]} ${optional[*]}" >&2
       return 1
     fi
-    echo "Installing: ${missing[*]}"
-    if [ $needs_i386 -eq 1 ]; then dpkg --add-architecture i386; fi
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+    [ ${#optional[@]} -gt 0 ] && dpkg --add-architecture i386
+    # A mirror caught mid-sync fails one index now and then: apt-get update
+    # then reports an error although every other list is fresh.
+    apt-get update -qq || { sleep 5; apt-get update -qq; } ||
+      echo "apt-get update reported errors; going on with the package lists it has" >&2
+    if [ ${#missing[@]} -gt 0 ]; then
+      echo "Installing: ${missing[*]}"
+      apt_install "${missing[@]}" || { echo "Could not install: ${missing[*]}" >&2; return 1; }
+    fi
+    if [ ${#optional[@]} -gt 0 ]; then
+      echo "Installing: ${optional[*]}"
+      apt_install "${optional[@]}" ||
+        echo "Could not install ${optional[*]}: the 32-bit edition's tests cannot run on this machine" >&2
+    fi
     default_edition
   fi
   ensure_japanese_locale
+}
+
+apt_install() {
+  local log; log=$(mktemp)
+  if DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$@" >"$log" 2>&1; then rm -f "$log"; return 0; fi
+  grep -E '^E:' "$log" | head -5 >&2
+  rm -f "$log"
+  return 1
 }
 
 # The code-page-932 prefix needs the ja_JP.UTF-8 locale.

@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "app/CommandLine.h"
-#include "app/RemoteCommand.h"
+#include "remote/CommandLine.h"
+#include "remote/RemoteCommand.h"
 #include "app/TavrinApp.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/DeskCal.h"
+#include "settings/DeskCal.h"
 #include "framework/Handles.h"
 #include "framework/TextBridge.h"
 #include "util/PathPieces.h"

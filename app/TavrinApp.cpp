@@ -1,6 +1,6 @@
 #include "app/TavrinApp.h"
 
-#include "app/SingleInstance.h"
+#include "remote/SingleInstance.h"
 #include "app/TrayWindow.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"

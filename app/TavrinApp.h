@@ -2,7 +2,7 @@
 #include <memory>
 #include <string>
 
-#include "app/SingleInstance.h"
+#include "remote/SingleInstance.h"
 #include "app/TrayWindow.h"
 #include "framework/Application.h"
 

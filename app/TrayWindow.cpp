@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "app/PostChangeCommand.h"
-#include "app/RemoteCommand.h"
-#include "app/RemoteCommandHandler.h"
-#include "app/SingleInstance.h"
+#include "remote/RemoteCommand.h"
+#include "remote/RemoteCommandHandler.h"
+#include "remote/SingleInstance.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
 #include "res/resource.h"

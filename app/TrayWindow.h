@@ -9,12 +9,12 @@
 #include <memory>
 #include <string>
 
-#include "app/MonitorTargets.h"
-#include "app/WallPaperApplier.h"
-#include "app/WallpaperChanger.h"
+#include "desktop/MonitorTargets.h"
+#include "desktop/WallPaperApplier.h"
+#include "changer/WallpaperChanger.h"
 #include "framework/Window.h"
-#include "image/PreviewWindow.h"
-#include "list/AppContext.h"
+#include "ui/PreviewWindow.h"
+#include "context/AppContext.h"
 #include "util/WorkInProgress.h"
 
 constexpr UINT WM_TRAYNOTIFY = 0x800C;

@@ -1,7 +1,5 @@
+# Start-up, the tray window and its menu, the command run after a change.
 list(APPEND TAVRIN_WIN_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/AppSettings.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/DeskCal.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PostChangeCommand.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TavrinApp.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/TrayWindow.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/WallPaperApplier.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/TrayWindow.cpp)

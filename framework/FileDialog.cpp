@@ -3,7 +3,6 @@
 #include <commdlg.h>
 
 #include "framework/TextBridge.h"
-#include "util/PathPieces.h"
 
 namespace {
 // Room for a long path; the dialog refuses a longer one with FNERR_BUFFERTOOSMALL.
@@ -68,8 +67,6 @@ INT_PTR FileDialog::DoModal() {
 }
 
 std::string FileDialog::GetPathName() const { return m_result.empty() ? std::string() : PathToCp932(m_result); }
-
-std::string FileDialog::GetFileName() const { return FileNameOf(GetPathName()); }
 
 std::string FileDialog::CurrentFilePath() const {
     std::wstring path = CurrentFilePathWide();

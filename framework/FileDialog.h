@@ -20,7 +20,6 @@ public:
 
     INT_PTR DoModal();                    // IDOK or IDCANCEL
     std::string GetPathName() const;      // full path, code page 932 (short form where cp932 cannot hold it)
-    std::string GetFileName() const;      // name with extension, no folder
     // The dialog's error when DoModal failed (CommDlgExtendedError), else 0.
     DWORD error() const { return m_error; }
 

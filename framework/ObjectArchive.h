@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "util/ByteReader.h"
+#include "framework/ByteReader.h"
 
 // Turns UTF-16 text (from a string stored in the wide form) into code page 932.
 using Utf16ToCp932 = std::function<std::string(const std::u16string&)>;

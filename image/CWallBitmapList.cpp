@@ -3,7 +3,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "list/WallPaperList.h"
 #include "plugin/CSPIControl.h"
 #include "plugin/SusieErrors.h"
@@ -200,4 +200,27 @@ int32_t CWallBitmapList::PictureSize(HBITMAP bitmap) {
     default: break;
     }
     return size > INT32_MAX ? INT32_MAX : static_cast<int32_t>(size);
+}
+
+// The cache's hold on a picture: letting go trims the cache to its budget.
+PictureHold::PictureHold(PictureHold&& other) noexcept
+    : m_picture(std::move(other.m_picture)), m_cache(std::move(other.m_cache)) {}
+
+PictureHold& PictureHold::operator=(PictureHold&& other) noexcept {
+    if (this != &other) {
+        reset();
+        m_picture = std::move(other.m_picture);
+        m_cache = std::move(other.m_cache);
+    }
+    return *this;
+}
+
+HBITMAP PictureHold::bitmap() const { return m_picture ? m_picture->m_hBitmap : nullptr; }
+
+void PictureHold::reset() {
+    if (!m_picture) return;
+    m_picture.reset();
+    // The picture may have been kept over the budget only for this use.
+    if (std::shared_ptr<CWallBitmapList*> cache = m_cache.lock()) (*cache)->TrimTo((*cache)->budget());
+    m_cache.reset();
 }

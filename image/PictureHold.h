@@ -11,6 +11,7 @@
 class CPictureData;
 class CWallBitmapList;
 
+// Its members are defined beside the cache, in CWallBitmapList.cpp.
 class PictureHold {
 public:
     PictureHold() = default;

@@ -1,6 +1,6 @@
 #include "image/PreviewDrawing.h"
 
-#include "app/WallpaperComposer.h"
+#include "image/LookDrawing.h"
 #include "framework/Handles.h"
 
 HBITMAP CreateButtonFaceBitmap(HDC dc, int width, int height) {

@@ -6,7 +6,7 @@
 
 #include "framework/Handles.h"
 #include "framework/TextBridge.h"
-#include "util/ByteReader.h"
+#include "framework/ByteReader.h"
 
 namespace {
 constexpr size_t kFileHeaderSize = 14;

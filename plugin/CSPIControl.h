@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "plugin/CSPISupport.h"
 
 class CSPIControl : public CSPISupport {

@@ -155,3 +155,8 @@ void CSPISettingDlg::OnOK() {
     m_host.SaveDisabledList();
     EndDialog(IDOK);
 }
+
+bool CSPIControl::ShowSettingDialog(HWND parent) {
+    CSPISettingDlg dialog(*this);
+    return dialog.DoModal(parent) == IDOK;
+}

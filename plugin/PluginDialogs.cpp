@@ -5,14 +5,8 @@
 
 #include "plugin/CFileVersionInfo.h"
 #include "plugin/CSPIControl.h"
-#include "plugin/CSPISettingDlg.h"
 #include "plugin/CSPIStatusDlg.h"
 #include "plugin/PluginStatusReport.h"
-
-bool CSPIControl::ShowSettingDialog(HWND parent) {
-    CSPISettingDlg dialog(*this);
-    return dialog.DoModal(parent) == IDOK;
-}
 
 int CallPluginConfiguration(CSPISupport& host, int index, HWND parent) {
     // Through the host, which answers for a plug-in without the export.

@@ -1,7 +1,7 @@
 #pragma once
-// The plug-in host's dialogs: the plug-in settings dialog (enable, configure,
-// status; CSPIControl::ShowSettingDialog is defined here) and one plug-in's
-// status report.
+// What the plug-in dialogs open for one plug-in: its status report and its
+// own configuration dialog.  (CSPIControl::ShowSettingDialog, which opens the
+// plug-in settings dialog, is defined beside that dialog.)
 #include <windows.h>
 
 #include <string>

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "util/ByteReader.h"
+#include "framework/ByteReader.h"
 
 namespace {
 // Field offsets of BITMAPINFOHEADER.

@@ -149,10 +149,12 @@ ensure_japanese_locale() {
 
 jobs_count() { nproc 2>/dev/null || echo 2; }
 
-build_windows() {   # build_windows [x86|x64]: the current edition by default
-  ( [ -n "${1:-}" ] && { use_edition "$1" || exit 1; }
+# build_windows [x86|x64] [-DOPTION=VALUE...]: the current edition by default.
+# The benchmarks are built only where TAVRIN_BENCH is asked for (scripts/bench).
+build_windows() {
+  ( case "${1:-}" in x86|x64) use_edition "$1" || exit 1; shift ;; esac
     cmake -S "$TAVRIN_ROOT" -B "$WIN_BUILD" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN_FILE" \
-      -DCMAKE_BUILD_TYPE=Release >/dev/null &&
+      -DCMAKE_BUILD_TYPE=Release -DTAVRIN_BENCH=OFF "$@" >/dev/null &&
     cmake --build "$WIN_BUILD" -j "$(jobs_count)" )
 }
 

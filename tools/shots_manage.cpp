@@ -13,8 +13,8 @@
 
 #include "framework/Profile.h"
 #include "framework/TextBridge.h"
-#include "image/PictureCacheDialog.h"
-#include "list/AppContext.h"
+#include "ui/PictureCacheDialog.h"
+#include "context/AppContext.h"
 #include "plugin/CSPIControl.h"
 #include "plugin/PluginDialogs.h"
 #include "plugin/SusieTypes.h"

@@ -17,10 +17,10 @@
 
 #include "framework/Profile.h"
 #include "framework/TextBridge.h"
-#include "image/CBMPFileDialog.h"
-#include "image/FolderImportDialog.h"
-#include "list/AppContext.h"
-#include "plugin/CArcFileSelectDlg.h"
+#include "ui/CBMPFileDialog.h"
+#include "ui/FolderImportDialog.h"
+#include "context/AppContext.h"
+#include "ui/CArcFileSelectDlg.h"
 #include "plugin/CSPIControl.h"
 #include "tools/ShotSupport.h"
 

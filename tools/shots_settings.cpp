@@ -9,7 +9,7 @@
 
 #include "framework/Profile.h"
 #include "framework/TextBridge.h"
-#include "list/AppContext.h"
+#include "context/AppContext.h"
 #include "res/resource.h"
 #include "tools/ShotSupport.h"
 #include "ui/SettingsDialog.h"

@@ -3,11 +3,12 @@
 #include <windows.h>
 #include <commdlg.h>
 
-#include "image/CBMPFileDialog.h"
-#include "image/FolderImportDialog.h"
-#include "list/AppContext.h"
-#include "plugin/CArcFileSelectDlg.h"
+#include "ui/CBMPFileDialog.h"
+#include "ui/FolderImportDialog.h"
+#include "context/AppContext.h"
+#include "ui/CArcFileSelectDlg.h"
 #include "plugin/CSPIControl.h"
+#include "util/PathPieces.h"
 
 bool ChoosePicture(AppContext& context, HWND owner, PictureChoice* choice) {
     std::string filter = context.cache().pluginHost().GetOpenFilter(true);
@@ -15,7 +16,7 @@ bool ChoosePicture(AppContext& context, HWND owner, PictureChoice* choice) {
     files.SetContext(&context);
     if (files.DoModal() != IDOK) return false;
     std::string path = files.GetPathName();
-    std::string name = files.GetFileName();
+    std::string name = FileNameOf(path);
     if (path.empty()) return false;
 
     if (context.cache().pluginHost().IsArchiveFile(name)) {

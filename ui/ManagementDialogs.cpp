@@ -1,7 +1,7 @@
 #include "ui/ManagementDialogs.h"
 
-#include "image/PictureCacheDialog.h"
-#include "list/AppContext.h"
+#include "ui/PictureCacheDialog.h"
+#include "context/AppContext.h"
 #include "plugin/CSPIControl.h"
 #include "plugin/PluginDialogs.h"
 

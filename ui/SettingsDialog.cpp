@@ -2,9 +2,9 @@
 
 #include <commctrl.h>
 
-#include "app/DeskCal.h"
+#include "settings/DeskCal.h"
 #include "framework/TextBridge.h"
-#include "list/AppContext.h"
+#include "context/AppContext.h"
 #include "res/resource.h"
 #include "ui/ManagementDialogs.h"
 #include "util/PathPieces.h"

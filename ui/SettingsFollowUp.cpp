@@ -1,8 +1,8 @@
 #include "ui/SettingsFollowUp.h"
 
 #include "framework/UserMessages.h"
-#include "image/PreviewWindow.h"
-#include "list/AppContext.h"
+#include "ui/PreviewWindow.h"
+#include "context/AppContext.h"
 #include "plugin/CSPIControl.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "framework/FolderChooser.h"
 #include "framework/UserMessages.h"
 #include "image/PreviewDrawing.h"
-#include "list/AppContext.h"
+#include "context/AppContext.h"
 #include "res/resource.h"
 #include "ui/ListEditPickers.h"
 #include "ui/WallpaperEntryDialog.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "util/ByteReader.h"
+#include "framework/ByteReader.h"
 
 namespace {
 uint32_t Be16(const uint8_t* p) { return uint32_t(p[0]) << 8 | p[1]; }

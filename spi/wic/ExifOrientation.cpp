@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "util/ByteReader.h"
+#include "framework/ByteReader.h"
 
 namespace {
 constexpr uint16_t kOrientationTag = 274;

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/MonitorLayout.h"
+#include "image/MonitorLayout.h"
 
 using namespace monitor_layout;
 

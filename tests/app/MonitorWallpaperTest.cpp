@@ -4,12 +4,12 @@
 
 #include "../image/TestPictures.h"
 #include "TestSupport.h"
-#include "app/DesktopLayout.h"
-#include "app/MonitorTargets.h"
-#include "app/WallPaperApplier.h"
+#include "desktop/DesktopLayout.h"
+#include "desktop/MonitorTargets.h"
+#include "desktop/WallPaperApplier.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
-#include "list/AppContext.h"
+#include "context/AppContext.h"
 #include "res/resource.h"
 
 using monitor_layout::Rect;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "app/SingleInstance.h"
+#include "remote/SingleInstance.h"
 #include "app/TrayWindow.h"
 #include "framework/TextBridge.h"
 

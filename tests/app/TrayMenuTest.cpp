@@ -10,27 +10,8 @@
 #include "framework/UserMessages.h"
 
 namespace {
-struct MenuItem {
-    std::string text;
-    UINT id;
-    bool grey, checked;
-};
-
-std::vector<MenuItem> Items(HMENU menu) {
-    std::vector<MenuItem> items;
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        wchar_t text[256] = {};
-        MENUITEMINFOW info = {};
-        info.cbSize = sizeof(info);
-        info.fMask = MIIM_STATE | MIIM_ID | MIIM_STRING | MIIM_FTYPE;
-        info.dwTypeData = text;
-        info.cch = 255;
-        GetMenuItemInfoW(menu, i, TRUE, &info);
-        items.push_back(MenuItem{(info.fType & MFT_SEPARATOR) ? "-" : ToCp932(text), info.wID,
-                                 (info.fState & MFS_GRAYED) != 0, (info.fState & MFS_CHECKED) != 0});
-    }
-    return items;
-}
+using MenuItem = MenuItemSeen;
+std::vector<MenuItem> Items(HMENU menu) { return ReadMenuItems(menu); }
 
 // While the tray window's menu is open, runs `inMenu` with the open popup, then closes it.
 std::function<void(HMENU)> g_inMenu;

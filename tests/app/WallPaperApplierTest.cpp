@@ -2,11 +2,11 @@
 
 #include "../image/TestPictures.h"
 #include "TestSupport.h"
-#include "app/WallPaperApplier.h"
+#include "desktop/WallPaperApplier.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
 #include "image/CWallBitmapList.h"
-#include "list/AppContext.h"
+#include "context/AppContext.h"
 
 namespace {
 struct ApplierFixture : ::testing::Test {

@@ -1,7 +1,7 @@
 // The command line of tavrin.exe.
 #include <gtest/gtest.h>
 
-#include "app/CommandLine.h"
+#include "remote/CommandLine.h"
 
 namespace {
 ParsedCommand Parse(std::vector<std::wstring> args) { return ParseCommandLine(args); }

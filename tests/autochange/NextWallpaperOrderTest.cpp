@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <set>
 
-#include "app/AutoChangeTimer.h"
-#include "app/NextWallpaperOrder.h"
+#include "changer/AutoChangeTimer.h"
+#include "changer/NextWallpaperOrder.h"
 
 namespace {
 struct OrderFixture : ::testing::Test {

@@ -1,8 +1,8 @@
 // A command's journey from the command line to the running copy.
 #include <gtest/gtest.h>
 
-#include "app/CommandLine.h"
-#include "app/RemoteCommand.h"
+#include "remote/CommandLine.h"
+#include "remote/RemoteCommand.h"
 
 namespace {
 ParsedCommand Parse(std::vector<std::wstring> args) { return ParseCommandLine(args); }

@@ -4,9 +4,9 @@
 
 #include "../image/TestPictures.h"
 #include "TestSupport.h"
-#include "app/ForegroundState.h"
-#include "app/RemoteCommand.h"
-#include "app/RemoteCommandHandler.h"
+#include "changer/ForegroundState.h"
+#include "remote/RemoteCommand.h"
+#include "remote/RemoteCommandHandler.h"
 #include "app/TrayWindow.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "../image/TestPictures.h"
+#include "e2e/TavrinFixture.h"
 #include "TavrinDriver.h"
 #include "TestSupport.h"
 #include "framework/TextBridge.h"
@@ -66,16 +67,7 @@ std::vector<std::string> SavedNames(const std::string& file) {
     return names;
 }
 
-struct AutoChangeEndToEnd : ::testing::Test {
-    TempDir dir;
-    TavrinDriver tavrin;
-    std::string list;
-    void SetUp() override {
-        list = dir.File("List.tvl");
-        tavrin.SetString("ConfPath", list);
-        tavrin.SetString("DeskCalPath", "");
-        tavrin.SetInt("EnableSelectPreview", 0);
-    }
+struct AutoChangeEndToEnd : TavrinFixtureNoPreview {
     std::string Picture(const std::string& name) {
         std::string path = dir.File(name);
         WriteTestBitmap(path, 16, 16, Gradient);

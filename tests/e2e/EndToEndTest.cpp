@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "../image/TestPictures.h"
+#include "e2e/TavrinFixture.h"
 #include "TavrinDriver.h"
 #include "TestSupport.h"
 #include "framework/TextBridge.h"
@@ -21,15 +22,7 @@ void WriteList(const std::string& file, const std::vector<Row>& rows) {
     WriteBytes(file, EncodeListFile(entries));
 }
 
-struct EndToEnd : ::testing::Test {
-    TempDir dir;
-    TavrinDriver tavrin;
-    std::string list;
-    void SetUp() override {
-        list = dir.File("List.tvl");
-        tavrin.SetString("ConfPath", list);
-        tavrin.SetString("DeskCalPath", "");
-    }
+struct EndToEnd : TavrinFixture {
     std::string Picture(const std::string& name, int w, int h, uint32_t (*colour)(int, int)) {
         std::string path = dir.File(name);
         WriteTestBitmap(path, w, h, colour);

@@ -120,22 +120,7 @@ bool TavrinDriver::OpenMenu() {
 }
 
 std::vector<DriverMenuItem> TavrinDriver::MenuItems() {
-    std::vector<DriverMenuItem> items;
-    HMENU menu = (HMENU)SendMessageW(m_menuWindow, 0x01E1 /* MN_GETHMENU */, 0, 0);
-    int n = GetMenuItemCount(menu);
-    for (int i = 0; i < n; ++i) {
-        wchar_t text[256] = {};
-        MENUITEMINFOW info = {};
-        info.cbSize = sizeof(info);
-        info.fMask = MIIM_STATE | MIIM_ID | MIIM_STRING | MIIM_FTYPE;
-        info.dwTypeData = text;
-        info.cch = 255;
-        GetMenuItemInfoW(menu, i, TRUE, &info);
-        bool separator = (info.fType & MFT_SEPARATOR) != 0;
-        items.push_back(DriverMenuItem{separator ? "-" : ToCp932(text), info.wID, (info.fState & MFS_GRAYED) != 0,
-                                       (info.fState & MFS_CHECKED) != 0, separator});
-    }
-    return items;
+    return ReadMenuItems((HMENU)SendMessageW(m_menuWindow, 0x01E1 /* MN_GETHMENU */, 0, 0));
 }
 
 void TavrinDriver::Down(int steps) {

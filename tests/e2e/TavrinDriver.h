@@ -8,11 +8,9 @@
 #include <string>
 #include <vector>
 
-struct DriverMenuItem {
-    std::string text;  // code page 932
-    UINT id;
-    bool grey, checked, separator;
-};
+#include "win/TestSupport.h"
+
+using DriverMenuItem = MenuItemSeen;
 
 class TavrinDriver {
 public:

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "app/ChangeEffectWindow.h"
+#include "desktop/ChangeEffectWindow.h"
 #include "framework/Handles.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/DotTransition.h"
+#include "desktop/DotTransition.h"
 
 using namespace dot_transition;
 

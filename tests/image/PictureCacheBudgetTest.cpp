@@ -2,7 +2,7 @@
 
 #include "TestPictures.h"
 #include "TestSupport.h"
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "framework/UserMessages.h"
 #include "image/CWallBitmapList.h"
 #include "list/WallPaperList.h"

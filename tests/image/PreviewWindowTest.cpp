@@ -4,8 +4,8 @@
 #include "TestSupport.h"
 #include "framework/UserMessages.h"
 #include "image/PreviewLayout.h"
-#include "image/PreviewWindow.h"
-#include "list/AppContext.h"
+#include "ui/PreviewWindow.h"
+#include "context/AppContext.h"
 
 namespace {
 struct PreviewFixture : ::testing::Test {

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "PluginTestSupport.h"
-#include "app/WallPaperApplier.h"
+#include "desktop/WallPaperApplier.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
-#include "image/PreviewWindow.h"
-#include "list/AppContext.h"
+#include "ui/PreviewWindow.h"
+#include "context/AppContext.h"
 #include "TestPluginExtension.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "TestPictures.h"
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "framework/Profile.h"
 #include "plugin/CSPIControl.h"
 #include "plugin/CSPISupport.h"

@@ -84,11 +84,4 @@ if(WIN32)
     tavrin_test_spi(pnm32 image_spi.c image.def)
     tavrin_test_spi(pnm30 image_spi.c image.def SPI_PACKED_PICTUREINFO)
   endif()
-
-  # Host decode against a direct plug-in call, in the same run (not a test).
-  add_executable(plugin_decode_bench ${CMAKE_CURRENT_LIST_DIR}/plugin_decode_bench.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/TestPictures.cpp)
-  target_include_directories(plugin_decode_bench PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
-  target_link_libraries(plugin_decode_bench PRIVATE tavrin_core)
-  add_dependencies(plugin_decode_bench pnm)
 endif()

@@ -5,7 +5,7 @@
 #include "PickTestSupport.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
-#include "plugin/CArcFileSelectDlg.h"
+#include "ui/CArcFileSelectDlg.h"
 #include "plugin/SusieErrors.h"
 #include "plugin/TestPictures.h"
 #include "res/resource.h"

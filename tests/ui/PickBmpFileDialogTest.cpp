@@ -8,9 +8,10 @@
 #include "PickTestSupport.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
-#include "image/CBMPFileDialog.h"
+#include "ui/CBMPFileDialog.h"
 #include "image/TestPictures.h"
 #include "res/resource.h"
+#include "util/PathPieces.h"
 
 namespace {
 HWND FindDescendant(HWND parent, const wchar_t* className) {
@@ -121,7 +122,7 @@ TEST_F(BmpFileDialogFixture, OkGivesTheChosenPathAndName) {
     });
     ASSERT_EQ(IDOK, result);
     EXPECT_EQ(pics.File("b.bmp"), dialog.GetPathName());
-    EXPECT_EQ("b.bmp", dialog.GetFileName());
+    EXPECT_EQ("b.bmp", FileNameOf(dialog.GetPathName()));
 }
 
 TEST_F(BmpFileDialogFixture, ANonPictureUnderAllFilesShowsAnEmptyPreview) {

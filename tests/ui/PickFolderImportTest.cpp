@@ -7,7 +7,7 @@
 
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
-#include "image/FolderImportDialog.h"
+#include "ui/FolderImportDialog.h"
 #include "image/TestPictures.h"
 #include "plugin/CSPIControl.h"
 #include "plugin/TestPictures.h"

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "framework/Profile.h"
-#include "list/AppContext.h"
+#include "context/AppContext.h"
 #include "win/TestSupport.h"
 
 // Runs `act` with the window `find` returns once that window is visible.

@@ -11,7 +11,7 @@
 #include "PhotoLibrary.h"
 #include "TvwicLibrary.h"
 #include "WicPictures.h"
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "framework/Profile.h"
 #include "framework/UserMessages.h"
 #include "list/ListFileCodec.h"

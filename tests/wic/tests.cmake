@@ -28,26 +28,4 @@ if(WIN32)
   add_dependencies(wic_tests tvwic tavrin)
   # In a Wine virtual desktop, for the tray menu of the end-to-end cases.
   add_test(NAME wic_tests COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/../run-in-desktop.sh $<TARGET_FILE:wic_tests>)
-
-  # Decoding through the host and tvwic.spi against WIC directly (not a test).
-  add_executable(wic_decode_bench ${CMAKE_CURRENT_LIST_DIR}/wic_decode_bench.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/WicPictures.cpp)
-  target_include_directories(wic_decode_bench PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
-  target_link_libraries(wic_decode_bench PRIVATE tavrin_core windowscodecs ole32 oleaut32 uuid)
-  target_compile_definitions(wic_decode_bench PRIVATE TAVRIN_BIN_DIR="${TAVRIN_BIN_DIR}")
-  add_dependencies(wic_decode_bench tvwic)
-endif()
-
-if(WIN32)
-  # Walking the menu of 60 large photos in the real tavrin.exe (not a test;
-  # scripts/bench runs it in a Wine virtual desktop).
-  add_executable(menu_walk_bench ${CMAKE_CURRENT_LIST_DIR}/menu_walk_bench.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/PhotoLibrary.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/WicPictures.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/../e2e/TavrinDriver.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/../win/TestSupport.cpp)
-  target_include_directories(menu_walk_bench PRIVATE ${CMAKE_CURRENT_LIST_DIR}/.. ${CMAKE_CURRENT_LIST_DIR}/../win)
-  target_link_libraries(menu_walk_bench PRIVATE tavrin_core windowscodecs ole32 oleaut32 uuid psapi shlwapi)
-  target_compile_definitions(menu_walk_bench PRIVATE TAVRIN_BIN_DIR="${TAVRIN_BIN_DIR}")
-  add_dependencies(menu_walk_bench tvwic tavrin)
 endif()

@@ -3,8 +3,8 @@
 #include <shlwapi.h>
 
 #include "TestSupport.h"
-#include "app/AppSettings.h"
-#include "app/DeskCal.h"
+#include "settings/AppSettings.h"
+#include "settings/DeskCal.h"
 #include "framework/TextBridge.h"
 #include "util/RegistryKey.h"
 

@@ -112,3 +112,21 @@ std::string DesktopValue(const wchar_t* name) {
         return "<none>";
     return ToCp932(buf);
 }
+
+std::vector<MenuItemSeen> ReadMenuItems(HMENU menu) {
+    std::vector<MenuItemSeen> items;
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[256] = {};
+        MENUITEMINFOW info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_STATE | MIIM_ID | MIIM_STRING | MIIM_FTYPE;
+        info.dwTypeData = text;
+        info.cch = 255;
+        GetMenuItemInfoW(menu, i, TRUE, &info);
+        const bool separator = (info.fType & MFT_SEPARATOR) != 0;
+        items.push_back(MenuItemSeen{separator ? "-" : ToCp932(text), info.wID, (info.fState & MFS_GRAYED) != 0,
+                                     (info.fState & MFS_CHECKED) != 0, separator});
+    }
+    return items;
+}

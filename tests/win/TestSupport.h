@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // A fresh folder under the temporary directory, removed with its contents.
 class TempDir {
@@ -34,6 +35,15 @@ void WriteBytes(const std::string& path, const std::string& bytes);
 bool PathExists(const std::string& path);
 // A value under HKEY_CURRENT_USER\Control Panel\Desktop, or "<none>".
 std::string DesktopValue(const wchar_t* name);
+
+// One item of a menu as a user sees it: a separator's text is "-".
+struct MenuItemSeen {
+    std::string text;  // code page 932
+    UINT id;
+    bool grey, checked, separator;
+};
+// The items of `menu` (of this process), top first.
+std::vector<MenuItemSeen> ReadMenuItems(HMENU menu);
 std::wstring W(const std::string& cp932);
 // Pumps the thread's messages until none are left.
 void PumpMessages();

@@ -3,7 +3,7 @@
 #include "TestSupport.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
-#include "list/AppContext.h"
+#include "context/AppContext.h"
 #include "list/WallPaperList.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "TestSupport.h"
 #include "framework/Profile.h"
-#include "list/AppContext.h"
+#include "context/AppContext.h"
 
 struct TestEntry { std::string name, path; DisplayStyle style; bool inUse; };
 

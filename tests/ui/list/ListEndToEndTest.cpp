@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include "e2e/TavrinFixture.h"
 #include "e2e/TavrinDriver.h"
 #include "TestSupport.h"
 #include "framework/TextBridge.h"
@@ -26,16 +27,7 @@ std::vector<Saved> ReadSavedList(const std::string& file) {
     return saved;
 }
 
-struct ListEndToEnd : ::testing::Test {
-    TempDir dir;
-    TavrinDriver tavrin;
-    std::string list;
-    void SetUp() override {
-        list = dir.File("List.tvl");
-        tavrin.SetString("ConfPath", list);
-        tavrin.SetString("DeskCalPath", "");
-        tavrin.SetInt("EnableSelectPreview", 0);
-    }
+struct ListEndToEnd : TavrinFixtureNoPreview {
     void WriteList(const std::vector<Saved>& rows) {
         WallPaperEntries entries;
         for (const Saved& r : rows) {

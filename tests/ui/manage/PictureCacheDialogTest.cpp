@@ -10,8 +10,8 @@
 #include "AnsweringRecorder.h"
 #include "image/TestPictures.h"
 #include "TestSupport.h"
-#include "image/PictureCacheDialog.h"
-#include "list/AppContext.h"
+#include "ui/PictureCacheDialog.h"
+#include "context/AppContext.h"
 #include "res/resource.h"
 
 using namespace manage_test;

@@ -10,7 +10,7 @@
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
 #include "util/PathPieces.h"
-#include "list/AppContext.h"
+#include "context/AppContext.h"
 #include "res/resource.h"
 #include "ui/SettingsDialog.h"
 

@@ -11,7 +11,7 @@
 #include "framework/CheckListBox.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
-#include "list/AppContext.h"
+#include "context/AppContext.h"
 #include "plugin/CSPIControl.h"
 #include "res/resource.h"
 #include "ui/SettingsDialog.h"

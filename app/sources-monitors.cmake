@@ -1,6 +1,0 @@
-list(APPEND TAVRIN_PORTABLE_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/MonitorLayout.cpp)
-list(APPEND TAVRIN_WIN_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/DesktopLayout.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/MonitorTargets.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/WallpaperComposer.cpp)

@@ -1,2 +1,0 @@
-list(APPEND TAVRIN_WIN_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/PictureCacheDialog.cpp)

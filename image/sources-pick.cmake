@@ -1,3 +1,0 @@
-list(APPEND TAVRIN_WIN_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/CBMPFileDialog.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/FolderImportDialog.cpp)

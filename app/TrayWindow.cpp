@@ -55,6 +55,7 @@ const MessageEntry<TrayWindow> TrayWindow::kMessages[] = {
     {WM_DESTROY, &TrayWindow::OnDestroy},
     {WM_COPYDATA, &TrayWindow::OnCopyData},
     {WM_POWERBROADCAST, &TrayWindow::OnPowerBroadcast},
+    {WM_LOOKFORCHANGE, &TrayWindow::OnLookForChange},
 };
 
 const CommandEntry<TrayWindow> TrayWindow::kCommands[] = {
@@ -301,6 +302,7 @@ bool TrayWindow::NextOnEveryMonitor(bool automatic) {
     const MonitorInfo* target = m_monitors->target();
     const int targetIndex = target ? static_cast<int>(target - monitors.data()) : -1;
     bool changed = false;
+    NextAttempt attempt;
     // Every monitor takes its step in turn, each as a change aimed at it.
     for (size_t i = 0; i < monitors.size(); ++i) {
         std::set<std::string> elsewhere;
@@ -308,11 +310,12 @@ bool TrayWindow::NextOnEveryMonitor(bool automatic) {
             if (j != i) elsewhere.insert(shownOn(monitors[j]));
         const std::string current = shownOn(monitors[i]);
         m_monitors->SetTarget(static_cast<int>(i));
-        changed = m_changer->Next(automatic, elsewhere, &current) || changed;
+        changed = m_changer->Next(automatic, elsewhere, &current, &attempt) || changed;
     }
     // The user's target again, also in the profile (each change saved its own).
     m_monitors->SetTarget(targetIndex);
     m_monitors->Save();
+    m_changer->ReportNothingShown(automatic, attempt);
     return changed;
 }
 
@@ -399,8 +402,9 @@ LRESULT TrayWindow::OnClose(WPARAM, LPARAM) {
 
 void TrayWindow::OnWorkReturned() {
     if (m_destroying || !hwnd()) return;
-    // An automatic change that fell due meanwhile is made now.
-    if (m_changer && !m_closePending) m_changer->Look();
+    // An automatic change that fell due meanwhile is made next, not inside
+    // the work that just ended: a command's sender is answered first.
+    if (m_changer && !m_closePending) PostMessageW(hwnd(), WM_LOOKFORCHANGE, 0, 0);
     if (!m_closePending) return;
     m_closePending = false;
     PostMessageW(hwnd(), WM_CLOSE, 0, 0);
@@ -450,6 +454,12 @@ LRESULT TrayWindow::OnPowerBroadcast(WPARAM wParam, LPARAM) {
     // Back from sleep: a change that fell due meanwhile is made once.
     if ((wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) && m_changer) m_changer->Look();
     return TRUE;
+}
+
+LRESULT TrayWindow::OnLookForChange(WPARAM, LPARAM) {
+    // Work that began meanwhile posts another look when it returns.
+    if (!busy() && !m_destroying && !m_closePending && m_changer) m_changer->Look();
+    return 0;
 }
 
 void TrayWindow::OnExit() { PostMessageW(hwnd(), WM_CLOSE, 0, 0); }

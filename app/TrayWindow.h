@@ -25,6 +25,9 @@ constexpr UINT kClickTimer = 1;
 constexpr UINT kDisplayChangeTimer = 2;
 constexpr UINT kDisplayChangeDelay = 500;
 constexpr UINT kAutoChangeTimer = 3;
+// Posted when the window's work has returned: a due automatic change is made
+// from the message loop, after whoever waits on that work has been answered.
+constexpr UINT WM_LOOKFORCHANGE = WM_APP + 0x10;
 
 // The menu's flags for one entry: greyed when plug-ins are off and the path
 // names no bitmap, checked when it is the wallpaper in use in its style.
@@ -85,6 +88,7 @@ private:
     // A command from the command line (RemoteCommand.h); the answer is its exit code.
     LRESULT OnCopyData(WPARAM, LPARAM);
     LRESULT OnPowerBroadcast(WPARAM, LPARAM);
+    LRESULT OnLookForChange(WPARAM, LPARAM);
     void OnListDialog();
     void OnAddEntry();
     void OnSettings();

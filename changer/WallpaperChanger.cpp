@@ -50,7 +50,7 @@ bool WallpaperChanger::CanShow(const CWallPaperData& entry) {
 }
 
 bool WallpaperChanger::Next(bool automatic, const std::set<std::string>& shownElsewhere,
-                            const std::string* currentKey) {
+                            const std::string* currentKey, NextAttempt* attempt) {
     // Decoding and the box run message loops: the window's other work waits.
     WorkScope changing(m_work);
     // The entries in use as the list and the menu show them: the last entry first.
@@ -68,15 +68,31 @@ bool WallpaperChanger::Next(bool automatic, const std::set<std::string>& shownEl
                            shownElsewhere);
     for (size_t i = 0; i < candidates.size(); ++i) {
         const CWallPaperData& entry = shown[candidates[i]];
-        if (!CanShow(entry)) continue;
+        // A picture on an unreachable share costs a long wait: one try per action.
+        if (attempt && attempt->cannotShow.count(entry.m_strPath)) continue;
+        if (!CanShow(entry)) {
+            if (attempt) attempt->cannotShow.insert(entry.m_strPath);
+            continue;
+        }
         m_order.Taken(i);
         bool applied = m_apply(entry);
         if (applied) m_failureReported = false;
         return applied;  // a failure after the decode was reported by the apply
     }
+    if (attempt) {
+        attempt->nothingShown = true;
+        return false;
+    }
+    NextAttempt alone;
+    alone.nothingShown = true;
+    ReportNothingShown(automatic, alone);
+    return false;
+}
+
+void WallpaperChanger::ReportNothingShown(bool automatic, const NextAttempt& attempt) {
+    if (!attempt.nothingShown) return;
     if (!automatic || !m_failureReported) ShowAppMessage(kNothingToShow);
     if (automatic) m_failureReported = true;
-    return false;
 }
 
 void WallpaperChanger::NoteChange() { m_timer.NoteChange(m_clock()); }

@@ -18,6 +18,13 @@
 
 class AppContext;
 
+// One "next" that steps several monitors: each picture is tried once for
+// all of them, and at most one box says that nothing could be shown.
+struct NextAttempt {
+    std::set<std::string> cannotShow;  // paths that did not decode in this action
+    bool nothingShown = false;         // some step found nothing to show
+};
+
 class WallpaperChanger {
 public:
     using ApplyFn = std::function<bool(const CWallPaperData&)>;
@@ -35,8 +42,11 @@ public:
     // one box says so (for the automatic change once, until a change works).
     // `shownElsewhere`: keys (WallpaperKey) that other monitors show.
     // `currentKey`: what the target shows now (default: the wallpaper of all monitors).
+    // `attempt`: one step of several; the box is then left to ReportNothingShown.
     bool Next(bool automatic, const std::set<std::string>& shownElsewhere = {},
-              const std::string* currentKey = nullptr);
+              const std::string* currentKey = nullptr, NextAttempt* attempt = nullptr);
+    // The one box of a several-step "next" in which a step found nothing.
+    void ReportNothingShown(bool automatic, const NextAttempt& attempt);
     // "Next" as the menu, the timer and the command line ask for it: the
     // owner's action when it set one (a step on every monitor), else Next.
     bool ChangeNext(bool automatic) { return m_nextAction ? m_nextAction(automatic) : Next(automatic); }

@@ -19,6 +19,9 @@
 namespace {
 const char* const kNoPictureMessage = "画像[%s]を読み込めなかったため、壁紙を変更しませんでした。";
 const char* const kWriteFailedMessage = "壁紙ファイル[%s]を書き込めませんでした。";
+const char* const kDesktopKeyMessage =
+    "デスクトップの設定を開けなかったため、壁紙[%s]に変更できませんでした。";
+const char* const kRefusedMessage = "システムが壁紙[%s]を受け付けませんでした。";
 
 std::string Format(const char* pattern, const std::string& value) {
     std::string text = pattern;
@@ -104,6 +107,8 @@ WallPaperApplier::WallPaperApplier(AppContext& context) : m_context(context) {
     if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData)))
         RemoveLeftoverTemporary(PathToCp932(std::wstring(appData) + L"\\Tavrin\\") + kTempFileName);
 }
+
+WallPaperApplier::SetWallpaperFn WallPaperApplier::s_setWallpaper = &SystemParametersInfoW;
 
 bool WallPaperApplier::Apply(const CWallPaperData& entry) { return Apply(entry, m_context.settings().changingEffect); }
 
@@ -192,8 +197,12 @@ bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool deco
         }
     }
 
+    const std::string& named = entry.m_strPath.empty() ? wallpaperFile : entry.m_strPath;
     RegistryKey desktop;
-    if (desktop.Open(HKEY_CURRENT_USER, "Control Panel\\Desktop") != ERROR_SUCCESS) return false;
+    if (desktop.Open(HKEY_CURRENT_USER, "Control Panel\\Desktop") != ERROR_SUCCESS) {
+        ShowAppMessage(Format(kDesktopKeyMessage, named));
+        return false;
+    }
     desktop.SetString("TileWallPaper", values.tile);
     desktop.SetString("WallpaperStyle", values.style);
     desktop.Close();
@@ -201,8 +210,10 @@ bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool deco
     std::wstring file = ToWide(wallpaperFile);
     std::vector<wchar_t> buffer(file.begin(), file.end());
     buffer.resize(std::max<size_t>(buffer.size() + 1, MAX_PATH), L'\0');
-    if (!SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, buffer.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE))
+    if (!s_setWallpaper(SPI_SETDESKWALLPAPER, 0, buffer.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE)) {
+        ShowAppMessage(Format(kRefusedMessage, named));
         return false;
+    }
     // Only a wallpaper the system took becomes the selection: the menu ticks
     // it and the next start applies it again.
     if (!target) {

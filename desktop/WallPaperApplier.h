@@ -37,6 +37,10 @@ public:
     std::string TemporaryWallpaperPath();
     static constexpr const char* kTempFileName = "TVTemp.bmp";
 
+    // The system's wallpaper call (SystemParametersInfoW); tests replace it.
+    using SetWallpaperFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT);
+    static SetWallpaperFn s_setWallpaper;
+
 private:
     // `decodeFailed`: the picture was already tried and did not decode;
     // `failureShown`: and a message said so.

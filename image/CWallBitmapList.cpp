@@ -70,6 +70,17 @@ CPictureData* CWallBitmapList::Decode(const std::string& path, bool keepOthers) 
     }
     if (!bitmap) return nullptr;
 
+    // A decode that showed a box let messages run: a preview may have asked
+    // for the same picture meanwhile and added it.  That entry stays (it may
+    // be held), the new bitmap goes, and the bytes are counted once.
+    auto present = m_pictures.find(path);
+    if (present != m_pictures.end()) {
+        DeleteObject(bitmap);
+        ++present->second->m_nRefCount;
+        Touch(*present->second);
+        return present->second.get();
+    }
+
     auto picture = std::make_shared<CPictureData>(bitmap, path, PictureSize(bitmap));
     Touch(*picture);
     m_heldBytes += picture->BudgetBytes();

@@ -42,10 +42,27 @@ void DeferredPicture::Clear() {
 void DeferredPicture::DecodeNow() {
     StopTimer();
     if (!m_cache || m_path.empty()) return;
+    // A box of the running decode lets the timer fire again: the request
+    // that came meanwhile is decoded once that decode has returned.
+    if (m_decoding) {
+        m_askedAgain = true;
+        return;
+    }
+    const std::string path = m_path;
+    PictureHold decoded;
     {
         WorkScope decoding(m_work);
+        m_decoding = true;
         m_hold.reset();
-        m_hold = m_cache->LoadAndHold(m_path);
+        decoded = m_cache->LoadAndHold(path);
+        m_decoding = false;
+    }
+    // The selection may have moved on meanwhile, and its picture be shown
+    // already: only the picture it still rests on replaces what is shown.
+    if (m_path == path) m_hold = std::move(decoded);
+    if (m_askedAgain) {
+        m_askedAgain = false;
+        if (!m_path.empty() && m_path != path) Request(m_path, false);
     }
     if (m_decoded) m_decoded();
 }

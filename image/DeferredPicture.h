@@ -59,5 +59,7 @@ private:
     std::function<void()> m_decoded;
     std::string m_path;
     bool m_waiting = false;
+    bool m_decoding = false;    // a decode runs (and may show a box)
+    bool m_askedAgain = false;  // a request came in while it ran
     PictureHold m_hold;
 };

@@ -169,3 +169,24 @@ TEST_F(TrayMonitors, NextMovesEveryMonitorOnToItsOwnNextPicture) {
     EXPECT_EQ(tall, monitors.ChoiceFor("A")->path);
     EXPECT_EQ(green, monitors.ChoiceFor("B")->path);
 }
+
+// With nothing showable, one "next" on two monitors tries each picture once
+// and shows one box, not one per monitor.
+TEST_F(TrayMonitors, NextWithNothingShowableTriesEachPictureOnceAndTellsOnce) {
+    const std::string gone1 = dir.File("gone1.bmp"), gone2 = dir.File("gone2.bmp");
+    Add("1", gone1, kStyleCentre);
+    Add("2", gone2, kStyleCentre);
+    MonitorTargets& monitors = *tray->monitors();
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    monitors.SetMonitors({Monitor("A", {0, 0, w / 2, h}, true), Monitor("B", {w / 2, 0, w, h}, false)});
+    monitors.SetChoice("A", {red, kStyleCentre});
+    monitors.SetChoice("B", {tall, kStyleCentre});
+    const uint64_t decodesBefore = tray->context()->cache().decodeCount();
+
+    SendMessageW(tray->hwnd(), WM_COMMAND, ID_NEXT_WALLPAPER, 0);
+    EXPECT_EQ(2u, tray->context()->cache().decodeCount() - decodesBefore);
+    ASSERT_EQ(1u, messages.shown.size());
+    EXPECT_EQ("次の壁紙に切り替えられませんでした。\n使用中の壁紙に、表示できる画像がありません。", messages.shown[0].text);
+    EXPECT_EQ(red, monitors.ChoiceFor("A")->path);
+    EXPECT_EQ(tall, monitors.ChoiceFor("B")->path);
+}

@@ -39,6 +39,21 @@ TEST_F(ApplierFixture, BitmapEntryWithoutConversionPassesItsOwnPath) {
     EXPECT_EQ(kStyleTile, context->settings().viewStyle);
 }
 
+BOOL WINAPI RefuseWallpaper(UINT, UINT, PVOID, UINT) { return FALSE; }
+
+// A wallpaper the system refuses is told, and the selection stays.
+TEST_F(ApplierFixture, ASystemThatRefusesTheWallpaperIsToldAndTheSelectionStays) {
+    context->settings().selectedWallPaper = "before.bmp";
+    WallPaperApplier::SetWallpaperFn real = WallPaperApplier::s_setWallpaper;
+    WallPaperApplier::s_setWallpaper = &RefuseWallpaper;
+    const bool applied = applier->Apply(CWallPaperData("w", picture, kStyleCentre));
+    WallPaperApplier::s_setWallpaper = real;
+    EXPECT_FALSE(applied);
+    ASSERT_EQ(1u, messages.shown.size());
+    EXPECT_EQ("システムが壁紙[" + picture + "]を受け付けませんでした。", messages.shown[0].text);
+    EXPECT_EQ("before.bmp", context->settings().selectedWallPaper);
+}
+
 TEST_F(ApplierFixture, DesktopValuesFollowTheStyle) {
     struct { DisplayStyle style; const char* tile; const char* wallpaperStyle; } cases[] = {
         {kStyleCentre, "0", "0"}, {kStyleTile, "1", "0"}, {kStyleStretch, "0", "2"}, {7, "0", "0"}, {-1, "0", "0"}};

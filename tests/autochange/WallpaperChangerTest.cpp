@@ -165,6 +165,20 @@ TEST_F(ChangerFixture, MenuItemsSettingsAndTheAutomaticChange) {
     EXPECT_EQ(0u, messages.shown.size());
 }
 
+// A change that fell due while a command ran waits until the command's
+// sender has its answer: a box of that change must not hold the sender up.
+TEST_F(ChangerFixture, ADueChangeWaitsUntilTheCommandIsAnswered) {
+    Start();
+    SendMessageW(tray->hwnd(), WM_COMMAND, ID_AUTO_CHANGE_15MIN, 0);  // counts from now
+    std::string a = Add("a.bmp"), b = Add("b.bmp"), added = dir.File("added.bmp");
+    WriteTestBitmap(added, 4, 4, Gradient);
+    tray->context()->settings().selectedWallPaper = b;
+    now += 16 * 60 * 1000;
+    EXPECT_EQ(kRemoteDone, Send(ParseCommandLine({L"/add", W(added)})));
+    EXPECT_EQ(b, Selected()) << "changed inside the command";
+    EXPECT_TRUE(PumpMessagesUntil([&] { return Selected() == a; }));
+}
+
 TEST_F(ChangerFixture, CommandsFromOutside) {
     Start();
     std::string a = Add("a.bmp"), b = Add("b.bmp");

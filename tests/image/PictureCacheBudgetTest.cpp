@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "TestPictures.h"
 #include "TestSupport.h"
 #include "settings/AppSettings.h"
 #include "framework/UserMessages.h"
 #include "image/CWallBitmapList.h"
+#include "image/DeferredPicture.h"
 #include "list/WallPaperList.h"
 #include "plugin/SusieErrors.h"
 
@@ -150,6 +153,41 @@ TEST_F(BudgetFixture, LackOfMemoryReleasesWhatItMayThenSaysSoOnce) {
     EXPECT_NE(std::string::npos, messages.shown[0].text.find("(4)"));
     EXPECT_NE(std::string::npos, messages.shown[0].text.find("メモリーが確保出来ない"));
     EXPECT_TRUE(Cached(0));
+}
+
+// A decode that shows a box lets messages run, and a preview may ask for a
+// picture meanwhile: the same one (counted once, the budget intact) or,
+// the selection having moved on, another one (which the preview then shows).
+TEST_F(BudgetFixture, RequestsWhileADecodeRunsCountPicturesOnceAndShowWhereTheSelectionRests) {
+    BudgetFor(3);
+    std::function<void()> meanwhile;
+    cache->SetDecoder([&](const std::string& path, int*) -> HBITMAP {
+        if (meanwhile) {
+            std::function<void()> run = std::move(meanwhile);
+            meanwhile = nullptr;
+            run();
+        }
+        return static_cast<HBITMAP>(LoadImageW(nullptr, W(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    });
+    for (int event = 0; event < 7; ++event) {
+        meanwhile = [&] { cache->Load(paths[1]); };
+        ASSERT_TRUE(cache->Load(paths[1]));
+        uint64_t sum = 0;
+        for (const auto& picture : cache->pictures()) sum += picture.second->BudgetBytes();
+        EXPECT_EQ(sum, cache->heldBytes());
+        EXPECT_EQ(one, cache->heldBytes());
+        cache->Unload(paths[1]);
+    }
+    EXPECT_EQ(0u, cache->heldBytes());
+
+    ASSERT_TRUE(cache->Load(paths[2]));
+    DeferredPicture preview;  // no window: a picture not cached is decoded at once
+    preview.Attach(nullptr, cache.get(), nullptr);
+    meanwhile = [&] { preview.Request(paths[2]); };
+    preview.Request(paths[3]);
+    EXPECT_EQ(paths[2], preview.path());
+    EXPECT_EQ(cache->GetBitmap(paths[2]), preview.bitmap());
+    EXPECT_LE(cache->heldBytes(), cache->budget());
 }
 
 TEST_F(BudgetFixture, TheBudgetComesFromTheProfileWithinItsRange) {

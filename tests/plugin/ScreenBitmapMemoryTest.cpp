@@ -17,12 +17,20 @@ namespace {
 class AddressSpaceFiller {
 public:
     AddressSpaceFiller() {
+        // Room for every piece is made first: once the address space is
+        // full, a growing list could not get its memory (in a 64-bit process
+        // the pieces number some two million).
+        const size_t most = sizeof(void*) == 8 ? (4u << 20) : (64u << 10), mostSmall = 64u << 10;
         std::vector<void*> small;
+        m_pieces.reserve(most + mostSmall);
+        small.reserve(mostSmall);
         for (SIZE_T piece = 64u << 20; piece >= 64u << 10; piece /= 4) {
-            for (;;) {
+            const bool isSmall = piece == (1u << 20);
+            std::vector<void*>& into = isSmall ? small : m_pieces;
+            while (into.size() < (isSmall ? mostSmall : most)) {
                 void* at = VirtualAlloc(nullptr, piece, MEM_RESERVE, PAGE_NOACCESS);
                 if (!at) break;
-                (piece == (1u << 20) ? small : m_pieces).push_back(at);
+                into.push_back(at);
             }
         }
         for (size_t i = 0; i < small.size(); ++i) {

@@ -13,6 +13,7 @@
 
 #include "app/TrayWindow.h"
 #include "desktop/WallPaperApplier.h"
+#include "image/BitmapFileImage.h"
 #include "framework/Handles.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"

@@ -7,6 +7,7 @@
 #include "desktop/ChangeEffectWindow.h"
 #include "desktop/DesktopLayout.h"
 #include "desktop/DesktopStyleValues.h"
+#include "desktop/WallpaperFileStamp.h"
 #include "framework/Handles.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
@@ -113,6 +114,11 @@ WallPaperApplier::SetWallpaperFn WallPaperApplier::s_setWallpaper = &SystemParam
 bool WallPaperApplier::Apply(const CWallPaperData& entry) { return Apply(entry, m_context.settings().changingEffect); }
 
 bool WallPaperApplier::ApplyAtStartUp(const CWallPaperData& entry) {
+    // The file the last run set is still what this start would draw: set it
+    // again as it is, with nothing decoded.
+    const AppSettings& settings = m_context.settings();
+    if (entry.m_strPath == settings.selectedWallPaper && entry.m_nStyle == settings.viewStyle && ReapplyCurrentFile())
+        return true;
     // The picture is decoded once, before the apply; the apply does not try again.
     unsigned shownBefore = ShownMessageCount();
     // Monitors with wallpapers of their own may be all there is to restore.
@@ -197,7 +203,23 @@ bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool deco
         }
     }
 
-    const std::string& named = entry.m_strPath.empty() ? wallpaperFile : entry.m_strPath;
+    if (!SetDesktopWallpaper(wallpaperFile, values, entry.m_strPath.empty() ? wallpaperFile : entry.m_strPath))
+        return false;
+    // Only a wallpaper the system took becomes the selection: the menu ticks
+    // it and the next start applies it again.
+    if (!target) {
+        settings.selectedWallPaper = entry.m_strPath;
+        settings.viewStyle = entry.m_nStyle;
+    }
+    if (!keepMonitors && m_monitors) RememberMonitorChoice(*m_monitors, target, entry);
+    // What the file was made from, for the next start.
+    settings.profile().WriteString("Settings", kWallpaperStampValue,
+                                   WallpaperFileStamp(m_context, m_monitors, wallpaperFile, values));
+    return true;
+}
+
+bool WallPaperApplier::SetDesktopWallpaper(const std::string& wallpaperFile, const DesktopStyleValues& values,
+                                           const std::string& named) {
     RegistryKey desktop;
     if (desktop.Open(HKEY_CURRENT_USER, "Control Panel\\Desktop") != ERROR_SUCCESS) {
         ShowAppMessage(Format(kDesktopKeyMessage, named));
@@ -214,12 +236,19 @@ bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool deco
         ShowAppMessage(Format(kRefusedMessage, named));
         return false;
     }
-    // Only a wallpaper the system took becomes the selection: the menu ticks
-    // it and the next start applies it again.
-    if (!target) {
-        settings.selectedWallPaper = entry.m_strPath;
-        settings.viewStyle = entry.m_nStyle;
-    }
-    if (!keepMonitors && m_monitors) RememberMonitorChoice(*m_monitors, target, entry);
     return true;
+}
+
+bool WallPaperApplier::ReapplyCurrentFile() {
+    AppSettings& settings = m_context.settings();
+    const std::string stored = settings.profile().GetString("Settings", kWallpaperStampValue, "");
+    if (stored.empty()) return false;
+    const OwnLayout own = OwnLayoutFor(settings.viewStyle, m_monitors, nullptr, true);
+    const bool converted = own != OwnLayout::None || settings.enableHalfTone || settings.enableSPI;
+    const std::string file = converted ? TemporaryWallpaperPath() : settings.selectedWallPaper;
+    const DesktopStyleValues values = own == OwnLayout::VirtualScreen ? kTiledValues
+                                      : own == OwnLayout::OneScreen  ? DesktopValuesFor(kStyleCentre)
+                                                                     : DesktopValuesFor(settings.viewStyle);
+    if (file.empty() || WallpaperFileStamp(m_context, m_monitors, file, values) != stored) return false;
+    return SetDesktopWallpaper(file, values, settings.selectedWallPaper.empty() ? file : settings.selectedWallPaper);
 }

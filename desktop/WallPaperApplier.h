@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "desktop/DesktopStyleValues.h"
 #include "list/CWallPaperData.h"
 
 class AppContext;
@@ -49,6 +50,13 @@ private:
     bool Apply(const CWallPaperData& entry, bool effect, bool decodeFailed = false, bool failureShown = false,
                bool keepMonitors = false);
     static std::string TemporaryPathFor(const std::string& programDirectory);
+    // Writes the desktop's style values and hands the file to the system;
+    // a refusal is told, naming `named`.
+    bool SetDesktopWallpaper(const std::string& wallpaperFile, const DesktopStyleValues& values,
+                             const std::string& named);
+    // At start: sets the file of the last run again when its stamp says it is
+    // what this start would draw.  False when it is not (or cannot be set).
+    bool ReapplyCurrentFile();
 
     AppContext& m_context;
     MonitorTargets* m_monitors = nullptr;

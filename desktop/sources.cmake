@@ -6,4 +6,5 @@ list(APPEND TAVRIN_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/DesktopStyleValues.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MonitorTargets.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WallPaperApplier.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WallpaperFileStamp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ChangeEffectWindow.cpp)

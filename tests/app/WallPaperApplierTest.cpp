@@ -54,6 +54,29 @@ TEST_F(ApplierFixture, ASystemThatRefusesTheWallpaperIsToldAndTheSelectionStays)
     EXPECT_EQ("before.bmp", context->settings().selectedWallPaper);
 }
 
+// A start that finds the wallpaper file of the last run still current sets
+// it again with nothing decoded; once the picture has changed it is drawn afresh.
+TEST_F(ApplierFixture, AStartSetsTheFileOfTheLastRunAgainWhileItIsCurrent) {
+    context->settings().enableHalfTone = true;  // a conversion: the file is TVTemp.bmp
+    ASSERT_TRUE(applier->Apply(CWallPaperData("w", picture, kStyleFit)));
+    const std::string temp = dir.File("TVTemp.bmp"), written = ReadBytes(temp);
+    ASSERT_EQ(temp, DesktopValue(L"Wallpaper"));
+    context->cache().UnloadAll();
+    const uint64_t decodes = context->cache().decodeCount();
+
+    WallPaperApplier restarted(*context);
+    ASSERT_TRUE(restarted.ApplyAtStartUp(CWallPaperData(std::string(), picture, kStyleFit)));
+    EXPECT_EQ(decodes, context->cache().decodeCount());
+    EXPECT_EQ(temp, DesktopValue(L"Wallpaper"));
+    EXPECT_EQ(written, ReadBytes(temp));
+
+    WriteTestBitmap(picture, 30, 40, SolidRed);
+    ASSERT_TRUE(restarted.ApplyAtStartUp(CWallPaperData(std::string(), picture, kStyleFit)));
+    EXPECT_EQ(decodes + 1, context->cache().decodeCount());
+    EXPECT_NE(written, ReadBytes(temp));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
 TEST_F(ApplierFixture, DesktopValuesFollowTheStyle) {
     struct { DisplayStyle style; const char* tile; const char* wallpaperStyle; } cases[] = {
         {kStyleCentre, "0", "0"}, {kStyleTile, "1", "0"}, {kStyleStretch, "0", "2"}, {7, "0", "0"}, {-1, "0", "0"}};

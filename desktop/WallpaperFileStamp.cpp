@@ -1,0 +1,50 @@
+#include "desktop/WallpaperFileStamp.h"
+
+#include <windows.h>
+
+#include <sstream>
+
+#include "context/AppContext.h"
+#include "desktop/DesktopLayout.h"
+#include "desktop/MonitorTargets.h"
+#include "framework/TextBridge.h"
+
+std::string FileFactsOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (path.empty() || !GetFileAttributesExW(ToWide(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return "-";
+    const unsigned long long size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    const unsigned long long time =
+        (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    return std::to_string(size) + ":" + std::to_string(time);
+}
+
+std::string WallpaperFileStamp(AppContext& context, const MonitorTargets* monitors, const std::string& wallpaperFile,
+                               const DesktopStyleValues& values) {
+    const AppSettings& settings = context.settings();
+    const MonitorChoice selected{settings.selectedWallPaper, settings.viewStyle};
+    std::ostringstream out;
+    // Fields are separated by a tab, which no path holds.
+    out << "1\t" << wallpaperFile << '\t' << FileFactsOf(wallpaperFile) << '\t' << values.tile << ',' << values.style
+        << '\t' << settings.enableHalfTone << settings.enableSPI << '\t' << GetSysColor(COLOR_BACKGROUND) << '\t'
+        << GetSystemMetrics(SM_CXSCREEN) << 'x' << GetSystemMetrics(SM_CYSCREEN);
+    auto source = [&](const MonitorChoice& choice) {
+        out << '\t' << choice.style << ':' << choice.path << ':' << FileFactsOf(choice.path);
+    };
+    if (OwnLayoutFor(settings.viewStyle, monitors, nullptr, true) == OwnLayout::VirtualScreen) {
+        const monitor_layout::Rect screen = VirtualScreenRect();
+        DesktopLayout layout{monitors->monitors(), screen, nullptr, selected, selected, true};
+        const std::vector<MonitorChoice> shown = ChoicesPerMonitor(layout, *monitors);
+        out << '\t' << screen.left << ',' << screen.top << ',' << screen.right << ',' << screen.bottom;
+        for (size_t i = 0; i < shown.size(); ++i) {
+            const monitor_layout::Rect& r = layout.monitors[i].rect;
+            out << '\t' << layout.monitors[i].identity << '=' << r.left << ',' << r.top << ',' << r.right << ','
+                << r.bottom;
+            source(shown[i]);
+        }
+    } else {
+        source(selected);
+    }
+    return out.str();
+}

@@ -15,6 +15,15 @@ constexpr uint32_t kCompressionRle8 = 1;
 constexpr uint32_t kCompressionRle4 = 2;
 constexpr uint32_t kCompressionBitfields = 3;
 
+// The header sizes the format defines: the core header, the info header and
+// its V2 to V5 successors (which hold the colour masks themselves).
+bool IsDefinedHeaderSize(uint32_t size) {
+    switch (size) {
+    case kCoreHeaderSize: case kInfoHeaderSize: case 52: case 56: case 108: case 124: return true;
+    default: return false;
+    }
+}
+
 bool DepthTakes(uint16_t bits, uint32_t compression, int32_t height) {
     switch (compression) {
     case kCompressionRgb: return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
@@ -32,20 +41,22 @@ size_t BitmapFilePixelsAt(const unsigned char* file, size_t size) {
     r.Skip(8);
     const uint32_t pixelsAt = r.U32();
     const uint32_t headerSize = r.U32();
+    if (!IsDefinedHeaderSize(headerSize)) return 0;
     int64_t width = 0, height = 0;
-    uint16_t bits = 0;
+    uint16_t planes = 0, bits = 0;
     uint32_t compression = kCompressionRgb, sizeImage = 0, clrUsed = 0;
-    size_t entryBytes = 4, masksBytes = 0;
+    uint64_t entryBytes = 4, masksBytes = 0;
     if (headerSize == kCoreHeaderSize) {
         width = r.U16();
         height = r.U16();
-        r.U16();  // planes
+        planes = r.U16();
         bits = r.U16();
         entryBytes = 3;
-    } else if (headerSize >= kInfoHeaderSize) {
+        if (bits != 1 && bits != 4 && bits != 8 && bits != 24) return 0;  // the core header's only depths
+    } else {
         width = r.I32();
         height = r.I32();
-        r.U16();  // planes
+        planes = r.U16();
         bits = r.U16();
         compression = r.U32();
         sizeImage = r.U32();
@@ -53,18 +64,17 @@ size_t BitmapFilePixelsAt(const unsigned char* file, size_t size) {
         clrUsed = r.U32();
         // A 40-byte header is followed by the three colour masks; larger ones hold them.
         if (compression == kCompressionBitfields && headerSize == kInfoHeaderSize) masksBytes = 12;
-    } else {
-        return 0;
     }
-    if (r.failed() || kFileHeaderSize + headerSize > size) return 0;
+    // Sums of file fields in 64 bits: a 32-bit size_t would wrap.
+    const uint64_t headerEnd = uint64_t{kFileHeaderSize} + headerSize;
+    if (r.failed() || headerEnd > size) return 0;
     if (width <= 0 || width > kMaxSide || height == 0 || height > kMaxSide || height < -kMaxSide) return 0;
-    if (!DepthTakes(bits, compression, static_cast<int32_t>(height))) return 0;
-    uint64_t colors = 0;
-    if (bits <= 8) {
-        uint64_t most = 1u << bits;
-        colors = (clrUsed == 0 || clrUsed > most) ? most : clrUsed;
-    }
-    const uint64_t tableEnd = kFileHeaderSize + headerSize + masksBytes + colors * entryBytes;
+    // Forms the system refuses are refused here: the system then refuses a
+    // file this check passes only for lack of memory.
+    if (planes != 1 || !DepthTakes(bits, compression, static_cast<int32_t>(height))) return 0;
+    // The system reads every colour the header states, more than the depth uses too.
+    const uint64_t colors = clrUsed != 0 ? clrUsed : bits <= 8 ? uint64_t{1} << bits : 0;
+    const uint64_t tableEnd = headerEnd + masksBytes + colors * entryBytes;
     if (tableEnd > size) return 0;
     // Some writers leave the pixel offset 0: the pixels then follow the table.
     const uint64_t at = (pixelsAt >= tableEnd && pixelsAt < size) ? pixelsAt : tableEnd;

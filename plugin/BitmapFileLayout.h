@@ -4,8 +4,8 @@
 #include <cstddef>
 
 // Where the pixels of a bitmap file's bytes start, once the file header, the
-// bitmap header (the 12-byte core form or a 40-byte or larger one), the
-// colour table and the pixel data it describes all lie inside `size` bytes;
-// 0 when they do not, or for a format the system cannot make a display
-// bitmap from.
+// bitmap header (of a size the format defines: 12, 40, 52, 56, 108 or 124
+// bytes), the colour masks, every colour the header states and the pixel
+// data it describes all lie inside `size` bytes; 0 when they do not, or for
+// a form the system cannot make a display bitmap from.
 size_t BitmapFilePixelsAt(const unsigned char* file, size_t size);

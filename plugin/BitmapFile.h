@@ -5,16 +5,17 @@
 #include <cstddef>
 #include <string>
 
-// Where the pixels of a bitmap file's bytes start, once the file header, the
-// bitmap header (the 12-byte core form or a 40-byte or larger one), the
-// colour table and the pixel data it describes all lie inside `size` bytes;
-// 0 when they do not, or for a format the system cannot make a display
-// bitmap from.
-size_t BitmapFilePixelsAt(const unsigned char* file, size_t size);
-
 // Reads a bitmap file into a bitmap in the display's format, as the
 // system's image loader does for a file, but opens the file sharing
 // reading, writing and deleting: a viewer, an editor, a sync client or a
 // virus scanner that holds the picture open does not stop it.  Null on any
-// failure.
-HBITMAP LoadBitmapFile(const std::string& path);
+// failure; `lackedMemory` tells whether it was for lack of memory (for the
+// file's bytes, or for the display bitmap of a file that passed the check).
+HBITMAP LoadBitmapFile(const std::string& path, bool* lackedMemory = nullptr);
+
+// Makes the display bitmap of a checked file's header, colour table and
+// pixels: the system's CreateDIBitmap, unless a test puts another in its
+// place (a system without room for one more bitmap).
+using DisplayBitmapMaker = HBITMAP (*)(HDC screen, const BITMAPINFO* info, const void* pixels);
+// Puts `maker` in place, or the system's again for null; returns the one it replaces.
+DisplayBitmapMaker ReplaceDisplayBitmapMaker(DisplayBitmapMaker maker);

@@ -145,12 +145,10 @@ void CSPIControl::ReportLoadError(int code) {
 HBITMAP CSPIControl::LoadPicture(const std::string& path, int* memoryCode) {
     if (memoryCode) *memoryCode = SusieResult::kSuccess;
     if (!PluginsOn()) {
-        SetLastError(ERROR_SUCCESS);
-        HBITMAP loaded = LoadBitmapFile(path);
+        bool lackedMemory = false;
+        HBITMAP loaded = LoadBitmapFile(path, &lackedMemory);
         // Only a lack of memory is told: the caller may make room.
-        DWORD error = GetLastError();
-        if (!loaded && memoryCode && (error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY))
-            *memoryCode = SusieResult::kNoMemory;
+        if (!loaded && lackedMemory && memoryCode) *memoryCode = SusieResult::kNoMemory;
         return loaded;
     }
     FaultReportScope reports(this);

@@ -1,7 +1,8 @@
 list(APPEND TAVRIN_PORTABLE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/SusieBlocks.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ArchiveMemberPath.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/CArcFileEntry.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/CArcFileEntry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BitmapFileLayout.cpp)
 list(APPEND TAVRIN_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/SusieErrors.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PluginText.cpp

@@ -9,6 +9,7 @@
 #include "image/CWallBitmapList.h"
 #include "image/DeferredPicture.h"
 #include "list/WallPaperList.h"
+#include "plugin/BitmapFile.h"
 #include "plugin/SusieErrors.h"
 
 // The cache's budget through the real cache and real decoded pictures: every
@@ -39,6 +40,23 @@ struct BudgetFixture : ::testing::Test {
     // Room for `pictures` pictures and a half.
     void BudgetFor(int pictures) { cache->SetBudget(one * pictures + one / 2); }
     bool Cached(int i) const { return cache->Find(paths[i]) != nullptr; }
+};
+
+// Stands in for the system while plug-ins are off: the next `refusals`
+// display bitmaps find no room, later ones are made as the system makes them.
+struct RefusingSystem {
+    static inline int refusals = 0, calls = 0;
+    DisplayBitmapMaker system;
+    explicit RefusingSystem(int n) : system(ReplaceDisplayBitmapMaker(&Make)) { refusals = n, calls = 0; }
+    ~RefusingSystem() { ReplaceDisplayBitmapMaker(system); }
+    static HBITMAP Make(HDC screen, const BITMAPINFO* info, const void* pixels) {
+        ++calls;
+        if (refusals > 0) {
+            --refusals;
+            return nullptr;
+        }
+        return CreateDIBitmap(screen, &info->bmiHeader, CBM_INIT, pixels, info, DIB_RGB_COLORS);
+    }
 };
 }  // namespace
 
@@ -188,6 +206,36 @@ TEST_F(BudgetFixture, RequestsWhileADecodeRunsCountPicturesOnceAndShowWhereTheSe
     EXPECT_EQ(paths[2], preview.path());
     EXPECT_EQ(cache->GetBitmap(paths[2]), preview.bitmap());
     EXPECT_LE(cache->heldBytes(), cache->budget());
+}
+
+TEST_F(BudgetFixture, ABitmapFileWithoutRoomForItsBitmapReleasesWhatItMayAndIsTriedOnceMore) {
+    BudgetFor(6);
+    for (int i = 0; i < 4; ++i) cache->Load(paths[i]);
+    PictureHold pinned = cache->Hold(paths[0]);
+    const uint64_t decodes = cache->decodeCount();
+    {
+        RefusingSystem system(1);
+        ASSERT_TRUE(cache->Load(paths[5]));
+        EXPECT_EQ(2, RefusingSystem::calls);
+    }
+    EXPECT_EQ(decodes + 2, cache->decodeCount());
+    EXPECT_TRUE(Cached(0)) << "held";
+    EXPECT_FALSE(Cached(1) || Cached(2) || Cached(3));
+    EXPECT_EQ(Gradient(3, 2), BitmapPixel(cache->GetBitmap(paths[5]), 3, 2));
+    EXPECT_TRUE(messages.shown.empty());
+
+    // A damaged file is no lack of room: refused before the system sees it, and the cache keeps its pictures.
+    RefusingSystem system(2);
+    WriteBytes(dir.File("cut.bmp"), "BM not a picture");
+    EXPECT_FALSE(cache->Load(dir.File("cut.bmp")));
+    EXPECT_EQ(0, RefusingSystem::calls);
+    EXPECT_TRUE(Cached(5));
+    // No room even with nothing left to release: one box, the code-4 text.
+    EXPECT_FALSE(cache->Load(paths[7]));
+    EXPECT_EQ(2, RefusingSystem::calls);
+    EXPECT_TRUE(cache->lastLoadLackedMemory());
+    ASSERT_EQ(1u, messages.shown.size());
+    EXPECT_NE(std::string::npos, messages.shown[0].text.find("(4)"));
 }
 
 TEST_F(BudgetFixture, TheBudgetComesFromTheProfileWithinItsRange) {

@@ -2,6 +2,7 @@
 # on Windows; the host itself under Wine against real test plug-ins built here.
 list(APPEND TAVRIN_PORTABLE_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/SusieBlocksTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BitmapFileLayoutTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ArchiveMemberPathTest.cpp)
 
 if(WIN32)

@@ -3,11 +3,16 @@
 // turn, N rounds in one run.  Each start is timed until its icon is in the
 // notification area; the working set is read once it has settled.  Tavrin
 // runs on a private, empty list with a fresh profile, so it does no
-// wallpaper work.  Usage: startup_bench.exe [rounds [plug-in folder]]; with a
-// folder, plug-ins are on and read from there, as after an installation.
+// wallpaper work.  Usage: startup_bench.exe [rounds [plug-in folder [photo]]];
+// with a folder, plug-ins are on and read from there, as after an
+// installation.  With "photo", a 4000x3000 JPEG is the selected wallpaper
+// (fitted): Tavrin is started once with its wallpaper file of the last run
+// still current and once with that file's stamp removed before each start,
+// so the picture is decoded and drawn again as every start used to.
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -15,6 +20,7 @@
 
 #include "tests/footprint/ProcessFootprint.h"
 #include "framework/Handles.h"
+#include "tests/wic/WicPictures.h"
 
 namespace {
 constexpr const wchar_t* kProfileKey = L"Software\\Vandrel Software\\Tavrin";
@@ -30,6 +36,7 @@ struct Program {
     std::vector<double> windowMs;  // until its window exists
     std::vector<double> workingSetMiB;
     std::vector<std::string> modules;  // from the last start
+    std::function<void()> before = nullptr;  // run before each start
 };
 
 std::wstring Widen(const std::string& utf8) {
@@ -65,6 +72,7 @@ void SetProfileInt(const wchar_t* name, DWORD value) {
 
 // One start: false when the program did not show its icon or did not end.
 bool StartOnce(Program& p, bool keepModules) {
+    if (p.before) p.before();
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
@@ -139,11 +147,33 @@ int main(int argc, char** argv) {
     Program tavrin{"tavrin.exe", Widen(std::string(TAVRIN_BIN_DIR) + "/tavrin.exe"), L"TavrinTrayWindow", {}, {}, {}, {}};
     Program bare{"bare_tray.exe", Widen(std::string(TAVRIN_TEST_BIN_DIR) + "/bare_tray.exe"), L"TavrinBareTray",
                  {}, {}, {}, {}};
+    Program decoding = tavrin;
+    decoding.name = "tavrin.exe, decoding";
+    std::wstring photo;
+    if (plugins && argc > 3 && std::string(argv[3]) == "photo") {
+        photo = dir + L"\\photo.jpg";
+        const std::string jpeg = EncodePicture(Container::Jpeg, MakeImage(4000, 3000, Smooth));
+        UniqueFile file(CreateFileW(photo.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD written = 0;
+        if (jpeg.empty() || !file || !WriteFile(file.get(), jpeg.data(), (DWORD)jpeg.size(), &written, nullptr) ||
+            written != jpeg.size()) {
+            std::printf("cannot write %ls\n", photo.c_str());
+            return 1;
+        }
+        SetProfileString(L"SelectedWallPaper", photo);
+        SetProfileInt(L"ViewStyle", 3);
+        decoding.before = [] {
+            std::wstring key = std::wstring(kProfileKey) + L"\\Settings";
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"WallpaperFileStamp");
+        };
+    }
+    const bool withPhoto = !photo.empty();
 
     // One start of each to warm the file cache, not counted.
-    bool ok = StartOnce(bare, false) && StartOnce(tavrin, false);
-    bare.startMs.clear(); bare.windowMs.clear(); bare.workingSetMiB.clear();
-    tavrin.startMs.clear(); tavrin.windowMs.clear(); tavrin.workingSetMiB.clear();
+    bool ok = StartOnce(bare, false) && StartOnce(tavrin, false) && (!withPhoto || StartOnce(decoding, false));
+    for (Program* p : {&bare, &tavrin, &decoding}) {
+        p->startMs.clear(); p->windowMs.clear(); p->workingSetMiB.clear();
+    }
     // The ratio of the two starts of one round: both met the same load of a
     // shared machine, so the median of these swings less than either time.
     std::vector<double> roundRatios;
@@ -152,9 +182,14 @@ int main(int argc, char** argv) {
         // Alternate which goes first, so neither always follows the other.
         if (i % 2 == 0) ok = StartOnce(tavrin, last) && StartOnce(bare, last);
         else ok = StartOnce(bare, last) && StartOnce(tavrin, last);
+        if (ok && withPhoto) ok = StartOnce(decoding, last) && StartOnce(tavrin, false);
         if (ok) roundRatios.push_back(tavrin.startMs.back() / bare.startMs.back());
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, kProfileKey);
+    if (withPhoto) {
+        DeleteFileW(photo.c_str());
+        DeleteFileW(Widen(std::string(TAVRIN_BIN_DIR) + "/TVTemp.bmp").c_str());
+    }
     DeleteFileW(list.c_str());
     RemoveDirectoryW(dir.c_str());
     if (!ok) return 1;
@@ -162,7 +197,14 @@ int main(int argc, char** argv) {
     double tMed = Median(tavrin.startMs), bMed = Median(bare.startMs);
     double tBest = Best(tavrin.startMs), bBest = Best(bare.startMs);
     double tMem = Median(tavrin.workingSetMiB), bMem = Median(bare.workingSetMiB);
-    const char* setting = plugins ? "start-up with plug-ins" : "start-up";
+    const char* setting = withPhoto ? "start-up with plug-ins and a 4000x3000 photo fitted, its file current"
+                          : plugins ? "start-up with plug-ins" : "start-up";
+    if (withPhoto) {
+        const double dMed = Median(decoding.startMs), dMem = Median(decoding.workingSetMiB);
+        std::printf("start-up with the same photo decoded and drawn again (its file's stamp removed): %.0f ms "
+                    "(median), %.2fx the bare program, %.2fx the start with the file current; working set %.1f MiB\n",
+                    dMed, dMed / Median(bare.startMs), dMed / Median(tavrin.startMs), dMem);
+    }
     std::printf("%s, %d rounds: until the icon is there %.0f ms against %.0f ms (median), ratio %.2fx; "
                 "best %.0f ms against %.0f ms, ratio %.2fx; median of the rounds' ratios %.2fx (goal at most 1.1x)\n",
                 setting, rounds, tMed, bMed, tMed / bMed, tBest, bBest, tBest / bBest, Median(roundRatios));

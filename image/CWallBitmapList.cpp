@@ -9,7 +9,7 @@
 #include "plugin/SusieErrors.h"
 
 CWallBitmapList::CWallBitmapList(WallPaperList* list, AppSettings* settings)
-    : m_host(std::make_unique<CSPIControl>(settings)),
+    : m_host(std::make_unique<CSPIControl>(settings, false)),  // scanned when first needed
       m_list(list),
       m_settings(settings),
       m_self(std::make_shared<CWallBitmapList*>(this)) {
@@ -17,6 +17,11 @@ CWallBitmapList::CWallBitmapList(WallPaperList* list, AppSettings* settings)
     m_decoder = [host = m_host.get()](const std::string& path, int* memoryCode) {
         return host->LoadPicture(path, memoryCode);
     };
+}
+
+CSPIControl& CWallBitmapList::pluginHost() {
+    m_host->EnsureScanned();
+    return *m_host;
 }
 
 CWallBitmapList::~CWallBitmapList() {

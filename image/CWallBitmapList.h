@@ -80,7 +80,8 @@ public:
 
     const Pictures& pictures() const { return m_pictures; }
     size_t count() const { return m_pictures.size(); }
-    CSPIControl& pluginHost() { return *m_host; }
+    // The plug-in host, its plug-ins scanned on the first call.
+    CSPIControl& pluginHost();
 
 private:
     friend class PictureHold;

@@ -16,7 +16,12 @@ namespace {
 constexpr const char* kDisabledListName = "DisableSPIs";
 }  // namespace
 
-CSPIControl::CSPIControl(AppSettings* settings) : m_settings(settings) {
+CSPIControl::CSPIControl(AppSettings* settings, bool scanNow) : m_settings(settings) {
+    if (scanNow) EnsureScanned();
+}
+
+void CSPIControl::EnsureScanned() {
+    if (m_scanned) return;
     ReloadFromSettings();
     LoadDisabledList();
 }
@@ -27,6 +32,7 @@ CSPIControl::~CSPIControl() {
 }
 
 bool CSPIControl::ReloadFromSettings() {
+    m_scanned = true;
     if (!PluginsOn()) {
         m_pluginDirectory.clear();
         return false;
@@ -143,6 +149,7 @@ void CSPIControl::ReportLoadError(int code) {
 }
 
 HBITMAP CSPIControl::LoadPicture(const std::string& path, int* memoryCode) {
+    EnsureScanned();
     if (memoryCode) *memoryCode = SusieResult::kSuccess;
     if (!PluginsOn()) {
         bool lackedMemory = false;

@@ -12,14 +12,19 @@
 
 class CSPIControl : public CSPISupport {
 public:
-    // Builds an empty host, scans the plug-in directory when plug-ins are on
-    // and applies the stored disabled list.
-    explicit CSPIControl(AppSettings* settings);
+    // Builds an empty host; scans the plug-in directory when plug-ins are on
+    // and applies the stored disabled list, at once or, with `scanNow`
+    // false, when the plug-ins are first needed (EnsureScanned).
+    explicit CSPIControl(AppSettings* settings, bool scanNow = true);
     // Stores the disabled list, then unloads every plug-in in index order.
     ~CSPIControl() override;
 
     // True when plug-ins are on and the scan of SPIPath added at least one.
     bool ReloadFromSettings();
+    // The first scan, when it has not been made yet.  Loading plug-ins costs
+    // a start their libraries and what those load: a start that decodes
+    // nothing loads none.
+    void EnsureScanned();
     // Applies "DisableSPIs" to the plug-ins held now.
     bool LoadDisabledList();
     // Writes "DisableSPIs"; whether the profile took it.
@@ -56,6 +61,7 @@ private:
     // Whether the stored list has been compared with plug-ins: a host that
     // started with none compares it at the first scan that finds some.
     bool m_storedListApplied = false;
+    bool m_scanned = false;
 
     std::string m_pluginDirectory;
     AppSettings* m_settings;

@@ -9,6 +9,8 @@
 #include "PluginTestSupport.h"
 #include "framework/TextBridge.h"
 #include "framework/UserMessages.h"
+#include "image/CWallBitmapList.h"
+#include "list/WallPaperList.h"
 #include "plugin/CSPIControl.h"
 #include "plugin/SusieErrors.h"
 #include "util/PathPieces.h"
@@ -273,6 +275,30 @@ TEST(PluginControl, FollowsTheSettings) {
     EXPECT_FALSE(host.ReloadFromSettings());
     EXPECT_EQ("", host.pluginDirectory());
     EXPECT_EQ(2, host.GetPluginCount());  // plug-ins stay loaded
+}
+
+// The cache's host loads no plug-in until one is needed: the first decode or
+// the first use of the host (a filter, a dialog), not the start.
+TEST(PluginControl, TheCachesHostScansWhenFirstNeeded) {
+    TempDir dir;
+    InstallPlugin(dir.path(), "pnm");
+    const std::string picture = dir.File("p.ppm");
+    WriteBytes(picture, std::string("P6\n2 1\n255\n\xff\0\0\0\xff\0", 17));
+    TestSettings s(true, dir.path());
+    ScopedMessageRecorder messages;
+    for (int use = 0; use < 2; ++use) {
+        ClearAttachNotes();
+        WallPaperList list;
+        CWallBitmapList cache(&list, &s.settings);
+        EXPECT_TRUE(AttachNotes().empty()) << "loaded at the start";
+        if (use == 0) {
+            EXPECT_TRUE(cache.Load(picture));
+        } else {
+            EXPECT_EQ(1, cache.pluginHost().GetPluginCount());
+        }
+        EXPECT_EQ(1u, CountOf(AttachNotes(), "pnm" SPI_EXT)) << use;
+    }
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST(PluginDisabledList, ReadIgnoringCaseAndRepeatedBackslashes) {

@@ -84,6 +84,25 @@ using UniqueMemoryDC = UniqueResource<HDC, MemoryDCTraits>;
 using UniqueLocal = UniqueResource<HLOCAL, LocalMemoryTraits>;
 using UniqueModule = UniqueResource<HMODULE, ModuleTraits>;
 
+// Ownership of a mutex, waited for at most `waitMs` and given back at scope
+// end.  A mutex whose owner ended without giving it back (WAIT_ABANDONED) is
+// owned all the same: nobody else holds it any more.
+class MutexOwnership {
+public:
+    MutexOwnership(HANDLE mutex, DWORD waitMs) : m_mutex(mutex) {
+        if (!mutex) return;
+        const DWORD result = WaitForSingleObject(mutex, waitMs);
+        m_owned = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+    }
+    ~MutexOwnership() { if (m_owned) ReleaseMutex(m_mutex); }
+    MutexOwnership(const MutexOwnership&) = delete;
+    MutexOwnership& operator=(const MutexOwnership&) = delete;
+    bool owned() const { return m_owned; }
+private:
+    HANDLE m_mutex;
+    bool m_owned = false;
+};
+
 // A window's device context, released at scope end.
 class WindowDC {
 public:

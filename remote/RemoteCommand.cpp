@@ -57,6 +57,30 @@ bool InstanceIsStarting() {
     DWORD error = GetLastError();
     return static_cast<bool>(mutex) || error == ERROR_ACCESS_DENIED;
 }
+
+DWORD StartTimeLeft(DWORD begin) {
+    const DWORD spent = GetTickCount() - begin;
+    return spent < kStartWaitMs ? kStartWaitMs - spent : 0;
+}
+
+// The running Tavrin's window; when none runs or starts, this starts one
+// (once per command: `started`) and waits for its window.  Null when none
+// showed in the time.
+HWND FindOrStartTavrin(const wchar_t* trayClassName, DWORD begin, bool* started) {
+    if (HWND tray = FindWindowW(trayClassName, nullptr)) return tray;
+    // One command at a time, so that the second finds the copy the first started.
+    UniqueHandle startMutex(CreateMutexW(nullptr, FALSE, kStartMutexName));
+    MutexOwnership turn(startMutex.get(), StartTimeLeft(begin));
+    // Another command kept its turn past the time: its start failed, this one would too.
+    // Without the name at all the instance mutex alone guards the start.
+    if (startMutex && !turn.owned()) return FindWindowW(trayClassName, nullptr);
+    for (;;) {
+        if (HWND tray = FindWindowW(trayClassName, nullptr)) return tray;
+        if (!*started && !InstanceIsStarting()) *started = StartTavrin();
+        if (StartTimeLeft(begin) == 0) return nullptr;
+        Sleep(100);
+    }
+}
 }  // namespace
 
 std::vector<wchar_t> EncodeRemoteCommand(const ParsedCommand& command) {
@@ -104,12 +128,11 @@ int RunRemoteCommand(const ParsedCommand& parsed, const wchar_t* trayClassName) 
     for (std::wstring& file : command.files) file = FullPath(file);
     std::vector<wchar_t> data = EncodeRemoteCommand(command);
 
-    HWND tray = FindWindowW(trayClassName, nullptr);
+    HWND tray = nullptr;
     bool started = false;
-    if (!tray && !InstanceIsStarting()) started = StartTavrin();
     const DWORD begin = GetTickCount();
     for (;;) {
-        if (!tray) tray = FindWindowW(trayClassName, nullptr);
+        if (!tray) tray = FindOrStartTavrin(trayClassName, begin, &started);
         if (tray) {
             DWORD pid = 0;
             GetWindowThreadProcessId(tray, &pid);
@@ -127,8 +150,7 @@ int RunRemoteCommand(const ParsedCommand& parsed, const wchar_t* trayClassName) 
                 return static_cast<int>(answer);
             }
         }
-        if (GetTickCount() - begin > kStartWaitMs) break;
-        if (!tray && !started && !InstanceIsStarting()) started = StartTavrin();
+        if (StartTimeLeft(begin) == 0) break;
         Sleep(100);
     }
     ShowAppMessage(kNotReachedMessage);

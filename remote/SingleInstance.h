@@ -9,6 +9,11 @@
 
 // A named mutex in the session's own namespace ("Local\").
 constexpr const wchar_t* kInstanceMutexName = L"Local\\VandrelSoftware.Tavrin.Running";
+// Held by a command (tavrin.exe /add ...) while it looks for the running
+// copy, starts one when none runs and waits for its window: a copy just
+// started has not made the name above yet, so two commands looking at once
+// would each start one.
+constexpr const wchar_t* kStartMutexName = L"Local\\VandrelSoftware.Tavrin.Starting";
 
 class SingleInstance {
 public:

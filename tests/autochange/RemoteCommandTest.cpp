@@ -1,11 +1,21 @@
 // A command's journey from the command line to the running copy.
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include "framework/Handles.h"
 #include "remote/CommandLine.h"
 #include "remote/RemoteCommand.h"
 
 namespace {
 ParsedCommand Parse(std::vector<std::wstring> args) { return ParseCommandLine(args); }
+
+// Whether another thread gets the turn within `waitMs` (a mutex is owned by a thread).
+bool OtherThreadGetsTurn(HANDLE mutex, DWORD waitMs) {
+    bool owned = false;
+    std::thread([&] { owned = MutexOwnership(mutex, waitMs).owned(); }).join();
+    return owned;
+}
 }  // namespace
 
 TEST(RemoteCommandTest, TravelsWholeAndRefusesWhatIsNotACommand) {
@@ -41,4 +51,24 @@ TEST(RemoteCommandTest, TravelsWholeAndRefusesWhatIsNotACommand) {
     many.insert(many.begin(), {L'a', L'd', L'd', L'\0'});
     EXPECT_FALSE(DecodeRemoteCommand(kRemoteCommandTag, many.data(), many.size() * 2, &back)) << "too many files";
     EXPECT_TRUE(EncodeRemoteCommand(Parse({L"/bad"})).empty());
+}
+
+TEST(RemoteCommandTest, TheStartTurnIsOneCommandsAtATimeAndFreeAgainWhenItsOwnerEnds) {
+    UniqueHandle mutex(CreateMutexW(nullptr, FALSE, L"Local\\VandrelSoftware.Tavrin.TestStarting"));
+    ASSERT_TRUE(mutex);
+    {
+        MutexOwnership turn(mutex.get(), 1000);
+        ASSERT_TRUE(turn.owned());
+        EXPECT_FALSE(OtherThreadGetsTurn(mutex.get(), 50)) << "the second command waits, for a bounded time";
+    }
+    EXPECT_TRUE(OtherThreadGetsTurn(mutex.get(), 0)) << "given back at the end of the turn";
+
+    // A command that ended (or was ended) during its turn, without giving it back.
+    std::thread([&] { WaitForSingleObject(mutex.get(), 1000); }).join();
+    {
+        MutexOwnership turn(mutex.get(), 1000);
+        EXPECT_TRUE(turn.owned()) << "an abandoned turn is taken";
+    }
+    EXPECT_TRUE(OtherThreadGetsTurn(mutex.get(), 0)) << "and given back";
+    EXPECT_FALSE(MutexOwnership(nullptr, 0).owned());
 }

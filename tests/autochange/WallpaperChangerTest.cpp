@@ -26,10 +26,16 @@ struct ChangerFixture : ::testing::Test {
         profile.WriteString("Settings", "ConfPath", dir.File("List.tvl"));
         profile.WriteString("Settings", "DeskCalPath", "");
     }
-    void Start() {
+    // The tray window with what really stands in the way of a change (the
+    // session, the screen, the window's own work); the count starts now.
+    void StartWatchingTheScreen() {
         tray = std::make_unique<TrayWindow>(profile);
         ASSERT_TRUE(tray->Create());
         tray->changer()->SetClock([this] { return now; });
+        tray->changer()->NoteChange();
+    }
+    void Start() {
+        StartWatchingTheScreen();
         tray->changer()->SetBlocked([this] { return blocked; });
     }
     void TearDown() override {
@@ -54,6 +60,67 @@ struct ChangerFixture : ::testing::Test {
         return SendMessageW(tray->hwnd(), WM_COPYDATA, 0, (LPARAM)&copy);
     }
     bool blocked = false;
+};
+
+// Another program's window in front (front_window.exe), on a monitor whose
+// work area is all of it: no taskbar, as where it hides itself or on a
+// second monitor.  A maximised window there overhangs the monitor by its frame.
+struct FrontWindowFixture : ChangerFixture {
+    PROCESS_INFORMATION program = {};
+    MONITORINFO monitor = {};
+    HWND hiddenTaskbar = nullptr;
+
+    void SetUp() override {
+        ChangerFixture::SetUp();
+        profile.WriteInt("Settings", "AutoChangeMinutes", 15);
+        monitor.cbSize = sizeof(monitor);
+        ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor));
+    }
+    void TearDown() override {
+        CloseFront();
+        if (hiddenTaskbar) ShowWindow(hiddenTaskbar, SW_SHOWNA);
+        ChangerFixture::TearDown();
+    }
+    // Wine's virtual desktop takes its taskbar out of the work area of the
+    // programs started while it shows (SPI_SETWORKAREA changes only the
+    // caller's own); a tray icon added shows it again.
+    void HideTaskbar() {
+        HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
+        if (!taskbar || !IsWindowVisible(taskbar)) return;
+        ShowWindow(taskbar, SW_HIDE);
+        hiddenTaskbar = taskbar;
+    }
+    // The window of front_window.exe `kind` once it is in front; null when it did not come there.
+    HWND ShowInFront(const wchar_t* kind) {
+        HideTaskbar();
+        std::wstring exe = W(std::string(TAVRIN_TEST_BIN_DIR) + "/front_window.exe");
+        std::wstring line = L"\"" + exe + L"\" " + kind;
+        STARTUPINFOW si = {};
+        si.cb = sizeof(si);
+        if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &program))
+            return nullptr;
+        HWND front = nullptr;
+        bool inFront = PumpMessagesUntil([&] {
+            DWORD pid = 0;
+            front = GetForegroundWindow();
+            return front && GetWindowThreadProcessId(front, &pid) && pid == program.dwProcessId;
+        });
+        return inFront ? front : nullptr;
+    }
+    void CloseFront() {
+        if (!program.hProcess) return;
+        PostThreadMessageW(program.dwThreadId, WM_QUIT, 0, 0);
+        if (WaitForSingleObject(program.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(program.hProcess, 1);
+        CloseHandle(program.hProcess);
+        CloseHandle(program.hThread);
+        program = {};
+        PumpMessages();
+    }
+    // The interval passed; the tray window looks as its timer would.
+    void LookWhenDue() {
+        now += 20 * 60 * 1000;
+        tray->changer()->Look();
+    }
 };
 
 std::vector<std::string> SavedNames(const std::string& file) {
@@ -224,14 +291,57 @@ TEST_F(ChangerFixture, CommandsFromOutside) {
     EXPECT_EQ(kRemoteUsage, SendMessageW(tray->hwnd(), WM_COPYDATA, 0, (LPARAM)&copy));
 }
 
-TEST(ForegroundStateTest, AWindowCoveringItsWholeMonitorIsFullScreen) {
+TEST(ForegroundStateTest, ABorderlessWindowCoveringItsWholeMonitorIsFullScreenAMaximisedOneNever) {
     const RECT monitor = {1920, 0, 3840, 1080};
+    const RECT overhanging = {1912, -8, 3848, 1088};  // maximised with no taskbar on this monitor
     EXPECT_TRUE(CoversMonitor({1920, 0, 3840, 1080}, monitor));
-    EXPECT_TRUE(CoversMonitor({1912, -8, 3848, 1088}, monitor)) << "a maximised borderless window overhangs";
-    EXPECT_FALSE(CoversMonitor({1920, 0, 3840, 1040}, monitor)) << "the taskbar shows: an ordinary maximised window";
+    EXPECT_TRUE(CoversMonitor(overhanging, monitor));
+    EXPECT_FALSE(CoversMonitor({1920, 0, 3840, 1040}, monitor)) << "the taskbar shows";
     EXPECT_FALSE(CoversMonitor({0, 0, 1920, 1080}, monitor)) << "the other monitor";
     EXPECT_FALSE(CoversMonitor({0, 0, 0, 0}, RECT{0, 0, 0, 0})) << "no monitor";
+
+    EXPECT_TRUE(IsBorderlessFullScreen(WS_POPUP | WS_BORDER, false, overhanging, monitor)) << "a thin border is no frame";
+    EXPECT_FALSE(IsBorderlessFullScreen(WS_OVERLAPPEDWINDOW, true, overhanging, monitor)) << "an editor maximised";
+    EXPECT_FALSE(IsBorderlessFullScreen(WS_POPUP | WS_THICKFRAME, false, overhanging, monitor)) << "a sizing frame";
+    EXPECT_FALSE(IsBorderlessFullScreen(WS_POPUP, true, monitor, monitor)) << "maximised";
+    EXPECT_FALSE(IsBorderlessFullScreen(WS_POPUP, false, {1920, 0, 3840, 1040}, monitor));
+    for (auto state : {QUNS_BUSY, QUNS_RUNNING_D3D_FULL_SCREEN, QUNS_PRESENTATION_MODE})
+        EXPECT_TRUE(NotificationStateHoldsBack(state)) << state;
+    EXPECT_FALSE(NotificationStateHoldsBack(QUNS_ACCEPTS_NOTIFICATIONS));
+
     // Here nothing of another program is in front, and the session is not locked.
     EXPECT_FALSE(SessionIsLocked());
     EXPECT_FALSE(FullScreenProgramInFront());
+}
+
+TEST_F(FrontWindowFixture, AMaximisedWindowFillingAMonitorWithoutTaskbarLetsTheDueChangeThrough) {
+    StartWatchingTheScreen();
+    std::string a = Add("a.bmp"), b = Add("b.bmp");
+    tray->context()->settings().selectedWallPaper = b;
+    HWND front = ShowInFront(L"maximised");
+    ASSERT_NE(nullptr, front) << "front_window.exe did not come to the front";
+    RECT rect = {};
+    ASSERT_TRUE(GetWindowRect(front, &rect));
+    ASSERT_TRUE(IsZoomed(front));
+    ASSERT_TRUE(CoversMonitor(rect, monitor.rcMonitor))
+        << "its frame overhangs the monitor: " << rect.left << "," << rect.top << "-" << rect.right << "," << rect.bottom;
+
+    EXPECT_FALSE(FullScreenProgramInFront()) << "an editor or a browser maximised is no full-screen program";
+    LookWhenDue();
+    EXPECT_EQ(a, Selected()) << "the due change is made";
+}
+
+TEST_F(FrontWindowFixture, ABorderlessWindowCoveringTheMonitorHoldsTheChangeBackUntilItCloses) {
+    StartWatchingTheScreen();
+    std::string a = Add("a.bmp"), b = Add("b.bmp");
+    tray->context()->settings().selectedWallPaper = b;
+    ASSERT_NE(nullptr, ShowInFront(L"borderless")) << "front_window.exe did not come to the front";
+
+    EXPECT_TRUE(FullScreenProgramInFront()) << "a game or a video in full screen";
+    LookWhenDue();
+    EXPECT_EQ(b, Selected()) << "the change waits";
+    CloseFront();
+    EXPECT_FALSE(FullScreenProgramInFront());
+    tray->changer()->Look();
+    EXPECT_EQ(a, Selected()) << "the change that waited is made";
 }

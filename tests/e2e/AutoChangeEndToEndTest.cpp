@@ -2,10 +2,13 @@
 // tavrin.exe driven from outside.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "../image/TestPictures.h"
 #include "e2e/TavrinFixture.h"
 #include "TavrinDriver.h"
 #include "TestSupport.h"
+#include "framework/Handles.h"
 #include "framework/TextBridge.h"
 #include "list/ListFileCodec.h"
 #include "util/Cp932Convert.h"
@@ -58,6 +61,33 @@ std::string AnswerBoxOf(DWORD pid, DWORD ms = 10000) {
     return text;
 }
 
+// A balloon shows as a tooltip window of the notification area's process.
+struct BalloonSearch { std::string text; bool found; };
+BOOL CALLBACK FindBalloon(HWND hwnd, LPARAM lp) {
+    auto* s = reinterpret_cast<BalloonSearch*>(lp);
+    wchar_t cls[32] = {};
+    GetClassNameW(hwnd, cls, 32);
+    if (!wcscmp(cls, L"tooltips_class32") && IsWindowVisible(hwnd) && ControlText(hwnd) == s->text) {
+        s->found = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+bool BalloonShows(const std::string& text, DWORD ms) {
+    BalloonSearch s = {text, false};
+    return WaitFor([&] {
+        EnumWindows(FindBalloon, reinterpret_cast<LPARAM>(&s));
+        return s.found;
+    }, ms);
+}
+
+// Every process started inside a job joins it.
+JOBOBJECT_BASIC_ACCOUNTING_INFORMATION ProcessesOf(HANDLE job) {
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
+    QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info, sizeof(info), nullptr);
+    return info;
+}
+
 std::vector<std::string> SavedNames(const std::string& file) {
     std::string bytes = ReadBytes(file);
     WallPaperEntries entries;
@@ -84,12 +114,16 @@ struct AutoChangeEndToEnd : TavrinFixtureNoPreview {
         WriteBytes(list, EncodeListFile(entries));
     }
     // tavrin.exe with arguments, started from here (in this desktop).
-    bool Run(const std::wstring& args, CommandRun* run) {
+    bool Run(const std::wstring& args, CommandRun* run, DWORD flags = 0) {
         std::wstring exe = W(std::string(TAVRIN_BIN_DIR) + "/tavrin.exe");
         std::wstring line = L"\"" + exe + L"\" " + args;
         STARTUPINFOW si = {};
         si.cb = sizeof(si);
-        return CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &run->pi);
+        return CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, flags, nullptr, nullptr, &si, &run->pi);
+    }
+    // The same, held before its first instruction inside `job`, which every process it starts joins too.
+    bool RunHeld(const std::wstring& args, HANDLE job, CommandRun* run) {
+        return Run(args, run, CREATE_SUSPENDED) && AssignProcessToJobObject(job, run->pi.hProcess);
     }
     int RunAndWait(const std::wstring& args) {
         CommandRun run;
@@ -191,4 +225,47 @@ TEST_F(AutoChangeEndToEnd, ACommandStartsTavrinWhenNoneRuns) {
     PostMessageW(tray, WM_CLOSE, 0, 0);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 15000));
     CloseHandle(process);
+}
+
+// Two pictures sent to Tavrin from the shell at once (two Send To choices):
+// both commands are under way before either could start Tavrin.  A few
+// rounds, since which gets where first is the scheduler's choice.
+TEST_F(AutoChangeEndToEnd, TwoCommandsAtOnceStartOneTavrinThatCarriesOutBoth) {
+    const std::string a = Picture("a.bmp"), sent1 = Picture("sent1.bmp"), sent2 = Picture("sent2.bmp");
+    for (int round = 1; round <= 3; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        WriteList({a});
+        ASSERT_EQ(nullptr, FindWindowW(L"TavrinTrayWindow", nullptr));
+        UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
+        ASSERT_TRUE(job);
+        CommandRun first, second;
+        ASSERT_TRUE(RunHeld(L"/add " + W(sent1), job.get(), &first));
+        ASSERT_TRUE(RunHeld(L"/add " + W(sent2), job.get(), &second));
+        ResumeThread(first.pi.hThread);
+        ResumeThread(second.pi.hThread);
+        EXPECT_EQ(0, first.Wait());
+        EXPECT_EQ(0, second.Wait());
+
+        std::vector<std::string> names = SavedNames(list);
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ((std::vector<std::string>{"a.bmp", "sent1.bmp", "sent2.bmp"}), names) << "both were added";
+        EXPECT_EQ(3u, ProcessesOf(job.get()).TotalProcesses) << "the two commands and one Tavrin";
+        HWND tray = FindWindowW(L"TavrinTrayWindow", nullptr);
+        ASSERT_NE(nullptr, tray);
+
+        if (round == 3) {
+            // A second Tavrin tells the first before it ends; the first has
+            // handled that once it answers; Wine's notification area shows
+            // the balloon about 2 seconds later.
+            WaitFor([&] { return ProcessesOf(job.get()).ActiveProcesses <= 1; }, 10000);
+            DWORD_PTR answer;
+            SendMessageTimeoutW(tray, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
+            EXPECT_FALSE(BalloonShows("Tavrin はすでに起動しています。", 4000)) << "the balloon of a second start";
+        }
+        DWORD pid = 0;
+        GetWindowThreadProcessId(tray, &pid);
+        UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+        PostMessageW(tray, WM_CLOSE, 0, 0);
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.get(), 15000));
+    }
 }

@@ -20,6 +20,10 @@ HBITMAP MakeWithTheSystem(HDC screen, const BITMAPINFO* info, const void* pixels
 DisplayBitmapMaker g_makeDisplayBitmap = &MakeWithTheSystem;
 }  // namespace
 
+HBITMAP MakeDisplayBitmap(HDC screen, const BITMAPINFO* info, const void* pixels) {
+    return g_makeDisplayBitmap(screen, info, pixels);
+}
+
 DisplayBitmapMaker ReplaceDisplayBitmapMaker(DisplayBitmapMaker maker) {
     DisplayBitmapMaker before = g_makeDisplayBitmap;
     g_makeDisplayBitmap = maker ? maker : &MakeWithTheSystem;
@@ -61,7 +65,7 @@ HBITMAP LoadBitmapFile(const std::string& path, bool* lackedMemory) {
     const BITMAPINFO* info = reinterpret_cast<const BITMAPINFO*>(bytes.get() + kFileHeaderSize);
     WindowDC screen(nullptr);
     if (!screen) return systemFailed();
-    HBITMAP bitmap = g_makeDisplayBitmap(screen.get(), info, bytes.get() + pixelsAt);
+    HBITMAP bitmap = MakeDisplayBitmap(screen.get(), info, bytes.get() + pixelsAt);
     // The check passed only forms the system takes: what is missing is room.
     if (!bitmap && lackedMemory) *lackedMemory = true;
     return bitmap;

@@ -13,9 +13,11 @@
 // file's bytes, or for the display bitmap of a file that passed the check).
 HBITMAP LoadBitmapFile(const std::string& path, bool* lackedMemory = nullptr);
 
-// Makes the display bitmap of a checked file's header, colour table and
-// pixels: the system's CreateDIBitmap, unless a test puts another in its
+// Makes the display bitmap of a checked header, colour table and pixels: the system's CreateDIBitmap, unless a test puts another in its
 // place (a system without room for one more bitmap).
 using DisplayBitmapMaker = HBITMAP (*)(HDC screen, const BITMAPINFO* info, const void* pixels);
 // Puts `maker` in place, or the system's again for null; returns the one it replaces.
 DisplayBitmapMaker ReplaceDisplayBitmapMaker(DisplayBitmapMaker maker);
+// The display bitmap through the maker in place: bitmap files and the
+// decoders' blocks alike.
+HBITMAP MakeDisplayBitmap(HDC screen, const BITMAPINFO* info, const void* pixels);

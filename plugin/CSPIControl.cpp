@@ -207,9 +207,7 @@ HBITMAP MakeBitmapFromBlocks(HLOCAL info, HLOCAL bits, bool* systemRefused) {
     if (CheckDibBlocks(infoLock.data(), infoLock.size(), bitsLock.size(), &layout) != DibCheck::Ok) return nullptr;
     const BITMAPINFO* checked = reinterpret_cast<const BITMAPINFO*>(layout.info.data());
     WindowDC screen(nullptr);
-    HBITMAP bitmap = screen ? CreateDIBitmap(screen.get(), &checked->bmiHeader, CBM_INIT, bitsLock.data(), checked,
-                                             DIB_RGB_COLORS)
-                            : nullptr;
+    HBITMAP bitmap = screen ? MakeDisplayBitmap(screen.get(), checked, bitsLock.data()) : nullptr;
     if (!bitmap && systemRefused) *systemRefused = true;
     return bitmap;
 }

@@ -1,5 +1,4 @@
 list(APPEND TAVRIN_WIN_TEST_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/SingleInstanceTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ProductResourcesTest.cpp)
 if(WIN32)
   # The resource checks read the built program.

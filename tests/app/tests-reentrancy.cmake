@@ -1,2 +1,3 @@
 list(APPEND TAVRIN_WIN_TEST_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/TrayReentrancyTest.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/TrayReentrancyTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TrayMonitorsTest.cpp)

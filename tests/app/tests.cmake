@@ -1,6 +1,5 @@
 list(APPEND TAVRIN_WIN_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/PostChangeCommandTest.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/WallPaperApplierTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TrayMenuTest.cpp)
 if(WIN32)
   add_executable(waiter ${CMAKE_CURRENT_LIST_DIR}/waiter.cpp)

@@ -112,6 +112,7 @@ TEST_F(FaultingApp, ApplyingThePictureThatFaultsLeavesTheWallpaperAsItWas) {
 TEST_F(FaultingApp, TheListIsOnDiskBeforeAnyPluginIsUnloaded) {
     const std::string list = dir.File("List.tvl");
     SetEnvironmentVariableW(L"TAVRIN_SPI_DETACH_COPY", ToWide(list).c_str());
+    context->cache().pluginHost();  // the plug-ins are loaded once needed
     context->list().Append(std::make_unique<CWallPaperData>("new", good, kStyleCentre));
     DestroyWindow(preview.hwnd());
     applier.reset();

@@ -1,8 +1,7 @@
+# Next, the automatic change and what holds it back.
 list(APPEND TAVRIN_PORTABLE_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/NextWallpaperOrderTest.cpp)
 list(APPEND TAVRIN_WIN_TEST_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/CommandLineTest.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/RemoteCommandTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WallpaperChangerTest.cpp)
 if(WIN32)
   # Another program's window in front of the tests' tray window.

@@ -249,6 +249,8 @@ bool WallPaperApplier::ReapplyCurrentFile() {
     const DesktopStyleValues values = own == OwnLayout::VirtualScreen ? kTiledValues
                                       : own == OwnLayout::OneScreen  ? DesktopValuesFor(kStyleCentre)
                                                                      : DesktopValuesFor(settings.viewStyle);
-    if (file.empty() || WallpaperFileStamp(m_context, m_monitors, file, values) != stored) return false;
+    if (file.empty()) return false;
+    const std::string stamp = WallpaperFileStamp(m_context, m_monitors, file, values);
+    if (stamp.empty() || stamp != stored) return false;
     return SetDesktopWallpaper(file, values, settings.selectedWallPaper.empty() ? file : settings.selectedWallPaper);
 }

@@ -8,6 +8,7 @@
 #include "desktop/DesktopLayout.h"
 #include "desktop/MonitorTargets.h"
 #include "framework/TextBridge.h"
+#include "plugin/ArchiveMemberPath.h"
 
 std::string FileFactsOf(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
@@ -29,8 +30,15 @@ std::string WallpaperFileStamp(AppContext& context, const MonitorTargets* monito
     out << "1\t" << wallpaperFile << '\t' << FileFactsOf(wallpaperFile) << '\t' << values.tile << ',' << values.style
         << '\t' << settings.enableHalfTone << settings.enableSPI << '\t' << GetSysColor(COLOR_BACKGROUND) << '\t'
         << GetSystemMetrics(SM_CXSCREEN) << 'x' << GetSystemMetrics(SM_CYSCREEN);
+    // A picture in an archive changes with its archive.  A picture that cannot
+    // be read makes no stamp: the start then tries it and says why.
+    bool complete = FileFactsOf(wallpaperFile) != "-";
     auto source = [&](const MonitorChoice& choice) {
-        out << '\t' << choice.style << ':' << choice.path << ':' << FileFactsOf(choice.path);
+        if (choice.path.empty()) return;
+        const ArchiveMemberPath split = SplitArchiveMemberPath(choice.path);
+        const std::string facts = FileFactsOf(split.archive);
+        complete = complete && facts != "-";
+        out << '\t' << choice.style << ':' << choice.path << ':' << facts;
     };
     if (OwnLayoutFor(settings.viewStyle, monitors, nullptr, true) == OwnLayout::VirtualScreen) {
         const monitor_layout::Rect screen = VirtualScreenRect();
@@ -46,5 +54,5 @@ std::string WallpaperFileStamp(AppContext& context, const MonitorTargets* monito
     } else {
         source(selected);
     }
-    return out.str();
+    return complete ? out.str() : std::string();
 }

@@ -16,7 +16,8 @@ class MonitorTargets;
 constexpr const char* kWallpaperStampValue = "WallpaperFileStamp";
 
 // The stamp of `wallpaperFile`, set with `values`, for the wallpaper the
-// settings and the monitors' own choices name now.
+// settings and the monitors' own choices name now; empty when the file or
+// one of the pictures cannot be read.
 std::string WallpaperFileStamp(AppContext& context, const MonitorTargets* monitors, const std::string& wallpaperFile,
                                const DesktopStyleValues& values);
 

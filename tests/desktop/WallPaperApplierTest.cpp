@@ -75,6 +75,12 @@ TEST_F(ApplierFixture, AStartSetsTheFileOfTheLastRunAgainWhileItIsCurrent) {
     EXPECT_EQ(decodes + 1, context->cache().decodeCount());
     EXPECT_NE(written, ReadBytes(temp));
     EXPECT_TRUE(messages.shown.empty());
+
+    // A picture gone since is no current file: the start tries it and says why.
+    context->cache().UnloadAll();
+    DeleteFileW(W(picture).c_str());
+    EXPECT_FALSE(restarted.ApplyAtStartUp(CWallPaperData(std::string(), picture, kStyleFit)));
+    EXPECT_EQ(1u, messages.shown.size());
 }
 
 TEST_F(ApplierFixture, DesktopValuesFollowTheStyle) {

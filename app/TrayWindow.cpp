@@ -136,6 +136,7 @@ LRESULT TrayWindow::OnCreate(WPARAM, LPARAM) {
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, (LPARAM)LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAINFRAME)));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, (LPARAM)small);
     m_ready = true;
+    if (settings.preloadPreviewPics) SetTimer(hwnd(), kPreviewsAheadTimer, kPreviewsAheadDelay, nullptr);
     return 0;
 }
 
@@ -167,6 +168,12 @@ LRESULT TrayWindow::OnTimer(WPARAM wParam, LPARAM) {
         // A single click; the left button opens nothing.
         KillTimer(hwnd(), kClickTimer);
         PostMessageW(hwnd(), WM_LBUTTONUP, 0, 0);
+        return 0;
+    }
+    if (wParam == kPreviewsAheadTimer) {
+        if (busy()) return 0;  // tried again at the next tick
+        KillTimer(hwnd(), kPreviewsAheadTimer);
+        m_context->cache().Synchronize();
         return 0;
     }
     if (wParam == kDisplayChangeTimer) {

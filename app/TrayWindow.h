@@ -24,6 +24,9 @@ constexpr UINT kClickTimer = 1;
 // Lays the desktop out again once the monitors have settled after a change.
 constexpr UINT kDisplayChangeTimer = 2;
 constexpr UINT kDisplayChangeDelay = 500;
+// Previews are made ahead once the start is over, so it costs the start nothing.
+constexpr UINT kPreviewsAheadTimer = 4;
+constexpr UINT kPreviewsAheadDelay = 1000;
 constexpr UINT kAutoChangeTimer = 3;
 // Posted when the window's work has returned: a due automatic change is made
 // from the message loop, after whoever waits on that work has been answered.

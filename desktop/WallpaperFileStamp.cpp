@@ -9,15 +9,11 @@
 #include "desktop/MonitorTargets.h"
 #include "framework/TextBridge.h"
 #include "plugin/ArchiveMemberPath.h"
+#include "util/FileIO.h"
 
 std::string FileFactsOf(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (path.empty() || !GetFileAttributesExW(ToWide(path).c_str(), GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return "-";
-    const unsigned long long size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    const unsigned long long time =
-        (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    unsigned long long size = 0, time = 0;
+    if (!ReadFileFacts(path, &size, &time)) return "-";
     return std::to_string(size) + ":" + std::to_string(time);
 }
 

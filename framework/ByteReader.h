@@ -35,6 +35,10 @@ public:
                (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
     }
     int32_t I32() { return static_cast<int32_t>(U32()); }
+    uint64_t U64() {
+        const uint64_t low = U32();
+        return low | (static_cast<uint64_t>(U32()) << 32);
+    }
 
     // Copies n bytes; on a short read copies nothing, zero-fills and fails.
     bool Bytes(void* out, size_t n) {

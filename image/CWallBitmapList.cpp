@@ -3,17 +3,46 @@
 #include <unordered_map>
 #include <vector>
 
-#include "settings/AppSettings.h"
+#include <algorithm>
+
+#include "image/PreviewCodec.h"
+#include "image/PreviewMaker.h"
+#include "image/PreviewStore.h"
 #include "list/WallPaperList.h"
 #include "plugin/CSPIControl.h"
 #include "plugin/SusieErrors.h"
+#include "settings/AppSettings.h"
+
+namespace {
+// The largest width and the largest height among the monitors: a stored
+// preview serves the preview window on any of them.
+BOOL CALLBACK WidenToMonitor(HMONITOR, HDC, LPRECT rect, LPARAM data) {
+    SIZE* largest = reinterpret_cast<SIZE*>(data);
+    largest->cx = std::max<LONG>(largest->cx, rect->right - rect->left);
+    largest->cy = std::max<LONG>(largest->cy, rect->bottom - rect->top);
+    return TRUE;
+}
+
+SIZE LargestMonitor() {
+    SIZE largest = {0, 0};
+    EnumDisplayMonitors(nullptr, nullptr, WidenToMonitor, reinterpret_cast<LPARAM>(&largest));
+    if (largest.cx <= 0 || largest.cy <= 0) largest = SIZE{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return largest;
+}
+}  // namespace
 
 CWallBitmapList::CWallBitmapList(WallPaperList* list, AppSettings* settings)
     : m_host(std::make_unique<CSPIControl>(settings, false)),  // scanned when first needed
       m_list(list),
       m_settings(settings),
+      m_store(std::make_unique<PreviewStore>()),
       m_self(std::make_shared<CWallBitmapList*>(this)) {
-    if (settings) m_budget = settings->PictureCacheBudgetBytes();
+    m_maker = std::make_unique<PreviewMaker>(m_store.get());
+    if (settings) {
+        m_budget = settings->PictureCacheBudgetBytes();
+        m_store->SetBudget(settings->PreviewStoreBudgetBytes());
+    }
+    FollowListFile();
     m_decoder = [host = m_host.get()](const std::string& path, int* memoryCode) {
         return host->LoadPicture(path, memoryCode);
     };
@@ -27,8 +56,66 @@ CSPIControl& CWallBitmapList::pluginHost() {
 CWallBitmapList::~CWallBitmapList() {
     // Holds that outlive the cache keep their bitmaps and stop calling back.
     m_self.reset();
+    m_maker->Stop();
+    SaveCacheFile();
     UnloadAll();
     m_host.reset();
+}
+
+void CWallBitmapList::FollowListFile() {
+    if (m_list) m_store->SetFile(PreviewStore::FileFor(m_list->path()));
+}
+
+bool CWallBitmapList::SaveCacheFile() {
+    if (m_list) {
+        std::unordered_map<std::string, bool> listed;
+        for (const auto& entry : m_list->entries()) listed[entry->m_strPath] = true;
+        m_store->KeepOnly([&](const std::string& path) { return listed.count(path) != 0; });
+    }
+    return m_store->Save();
+}
+
+PreviewNeed CWallBitmapList::StoreNeedOf(const std::string& path) const {
+    bool centred = false;
+    if (m_list) {
+        for (const auto& entry : m_list->entries())
+            if (entry->m_strPath == path && !IsAspectStyle(entry->m_nStyle) && entry->m_nStyle != kStyleStretch)
+                centred = true;
+    }
+    const SIZE monitor = LargestMonitor();
+    return PreviewWindowNeed(monitor.cx, monitor.cy, centred);
+}
+
+void CWallBitmapList::StorePreviewOf(const std::string& path, HBITMAP picture) {
+    PreviewKey key;
+    if (!PreviewStore::KeyOf(path, &key)) return;
+    const PreviewNeed need = StoreNeedOf(path);
+    StoredPreview sizes;
+    if (m_store->Find(key, &sizes) &&
+        StoredPreviewFits(sizes.width, sizes.height, sizes.pictureWidth, sizes.pictureHeight, need))
+        return;
+    StoredPreview preview;
+    if (MakeStoredPreview(picture, need, &preview)) m_store->Put(key, std::move(preview));
+}
+
+bool CWallBitmapList::LoadStoredPreview(const std::string& path, const PreviewNeed& need, ShownPreview* out) {
+    PreviewKey key;
+    StoredPreview stored;
+    if (!PreviewStore::KeyOf(path, &key) || !m_store->Find(key, &stored) ||
+        !StoredPreviewFits(stored.width, stored.height, stored.pictureWidth, stored.pictureHeight, need) ||
+        !m_store->Read(key, &stored))
+        return false;
+    UniqueBitmap bitmap(DecodePreview(stored.encoded, stored.width, stored.height));
+    if (!bitmap) {
+        // Damaged bytes: made again from the picture the next time it is decoded.
+        m_store->Forget(path);
+        return false;
+    }
+    out->bitmap = std::move(bitmap);
+    out->pictureWidth = static_cast<int>(stored.pictureWidth);
+    out->pictureHeight = static_cast<int>(stored.pictureHeight);
+    ++m_storedShown;
+    return true;
 }
 
 bool CWallBitmapList::Load(const std::string& path) {
@@ -86,6 +173,7 @@ CPictureData* CWallBitmapList::Decode(const std::string& path, bool keepOthers) 
         return present->second.get();
     }
 
+    StorePreviewOf(path, bitmap);
     auto picture = std::make_shared<CPictureData>(bitmap, path, PictureSize(bitmap));
     Touch(*picture);
     m_heldBytes += picture->BudgetBytes();
@@ -149,47 +237,26 @@ void CWallBitmapList::Synchronize() {
     std::unordered_map<std::string, size_t> listed;
     for (const auto& entry : m_list->entries()) ++listed[entry->m_strPath];
 
-    // A cached picture takes up the first listing of its path; one that is
-    // not listed goes.
-    std::unordered_map<std::string, bool> takenUp;
+    // A cached picture that is not listed goes.
     for (auto it = m_pictures.begin(); it != m_pictures.end();) {
-        auto found = listed.find(it->first);
-        if (found != listed.end() && found->second > 0) {
-            takenUp[it->first] = true;
-            ++it;
-        } else {
-            auto next = std::next(it);
-            Erase(it);
-            it = next;
-        }
+        auto next = std::next(it);
+        if (listed.find(it->first) == listed.end()) Erase(it);
+        it = next;
     }
-    if (!m_settings->preloadPreviewPics) return;
-
-    // Every listing not taken up is loaded, in list order.
-    std::vector<std::string> toLoad;
+    FollowListFile();
+    SaveCacheFile();
+    if (!m_settings || !m_settings->preloadPreviewPics) {
+        m_maker->Cancel();
+        return;
+    }
+    // The previews still missing, in list order, each path once.
+    std::vector<PreviewMaker::Job> jobs;
+    std::unordered_map<std::string, bool> queued;
     for (const auto& entry : m_list->entries()) {
-        auto taken = takenUp.find(entry->m_strPath);
-        if (taken != takenUp.end() && taken->second) {
-            taken->second = false;
-            continue;
-        }
-        toLoad.push_back(entry->m_strPath);
+        if (entry->m_strPath.empty() || !queued.emplace(entry->m_strPath, true).second) continue;
+        jobs.push_back(PreviewMaker::Job{entry->m_strPath, StoreNeedOf(entry->m_strPath)});
     }
-    // Within the budget: the pictures first in the list are the ones kept,
-    // and preloading ends quietly where the budget is full.
-    for (const std::string& path : toLoad) {
-        if (path.empty()) continue;
-        auto it = m_pictures.find(path);
-        if (it != m_pictures.end()) {
-            ++it->second->m_nRefCount;
-            continue;
-        }
-        if (m_heldBytes + m_lastDecodedBytes > m_budget) break;
-        if (Decode(path, true) && m_heldBytes > m_budget) {
-            Unload(path);
-            break;
-        }
-    }
+    m_maker->Start(CSPIControl::SourceOf(*m_settings), std::move(jobs));
 }
 
 void CWallBitmapList::ReloadAll() {

@@ -4,7 +4,10 @@
 // (byte for byte, case-sensitive), within a budget of bytes: when a new
 // picture would pass it, the least recently used pictures that nobody holds
 // (PictureHold) are released first, and decoded again when next asked for.
-// It owns the plug-in host.
+// It owns the plug-in host and the preview store: every picture it decodes
+// leaves its preview there, and with preloading on the missing previews of
+// all listed pictures are made ahead (PreviewMaker) instead of decoding and
+// keeping the full pictures.
 #include <windows.h>
 
 #include <cstdint>
@@ -13,12 +16,23 @@
 #include <memory>
 #include <string>
 
+#include "framework/Handles.h"
 #include "image/CPictureData.h"
 #include "image/PictureHold.h"
+#include "image/PreviewNeed.h"
 
 class AppSettings;
 class CSPIControl;
+class PreviewMaker;
+class PreviewStore;
 class WallPaperList;
+
+// A stored preview made into a bitmap to show: the bitmap is the preview's
+// (smaller than the picture), the sizes the full picture's.
+struct ShownPreview {
+    UniqueBitmap bitmap;
+    int pictureWidth = 0, pictureHeight = 0;
+};
 
 class CWallBitmapList {
 public:
@@ -50,17 +64,29 @@ public:
     // cache next decodes something; hold the picture to keep it longer.
     HBITMAP GetBitmap(const std::string& path) const;
     const CPictureData* Find(const std::string& path) const;
-    // Drops pictures no longer listed; with preloading on, loads listed
-    // pictures in list order until the budget is full (a path listed n
-    // times gains n - 1 references).
+    // Drops pictures no longer listed (and their stored previews, the store
+    // saved); with preloading on, has the missing previews of the listed
+    // pictures made ahead.  The store follows the list file.
     void Synchronize();
+    // The stored preview of `path` when one serves `need`; false otherwise
+    // (none, a changed file, or bytes that no longer decode).
+    bool LoadStoredPreview(const std::string& path, const PreviewNeed& need, ShownPreview* out);
+    // What the preview window needs of `path` on the largest monitor, for
+    // the styles it is listed with.
+    PreviewNeed StoreNeedOf(const std::string& path) const;
+    PreviewStore& previewStore() { return *m_store; }
+    PreviewMaker& previewMaker() { return *m_maker; }
+    // Stored previews shown since the cache was made.
+    uint64_t storedPreviewsShown() const { return m_storedShown; }
     // Decodes every cached path again; what no longer decodes leaves.
     void ReloadAll();
     void UnloadAll();
     // Releases every picture nobody holds.
     void ReleaseUnused();
-    // Keeping the cache in a file is not done: both do nothing.
-    bool SaveCacheFile() { return false; }
+    // The pictures themselves are never kept in a file: SaveCacheFile saves
+    // the preview store (previews of unlisted pictures dropped), and
+    // LoadCacheFile does nothing.
+    bool SaveCacheFile();
     bool LoadCacheFile() { return false; }
 
     // Bytes the bitmap would take as a BMP file, or -1.
@@ -94,7 +120,14 @@ private:
     void Erase(Pictures::iterator it);
     void Touch(const CPictureData& picture) const { picture.m_nLastUse = ++m_clock; }
 
+    // Leaves the picture's preview in the store unless one that serves is there.
+    void StorePreviewOf(const std::string& path, HBITMAP picture);
+    void FollowListFile();
+
     std::unique_ptr<CSPIControl> m_host;
+    std::unique_ptr<PreviewStore> m_store;
+    std::unique_ptr<PreviewMaker> m_maker;
+    uint64_t m_storedShown = 0;
     Pictures m_pictures;
     WallPaperList* m_list;
     AppSettings* m_settings;

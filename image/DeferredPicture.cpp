@@ -22,6 +22,14 @@ bool DeferredPicture::Request(const std::string& path, bool addReference) {
         StopTimer();
         if (addReference) m_cache->Load(path);
         m_hold = m_cache->Hold(path);
+        m_stored = ShownPreview();
+        return true;
+    }
+    ShownPreview stored;
+    if (m_cache->LoadStoredPreview(path, m_need, &stored)) {
+        StopTimer();
+        m_hold.reset();
+        m_stored = std::move(stored);
         return true;
     }
     // What is shown stays until the new picture is there; it is the only
@@ -36,6 +44,7 @@ bool DeferredPicture::Request(const std::string& path, bool addReference) {
 void DeferredPicture::Clear() {
     StopTimer();
     m_hold.reset();
+    m_stored = ShownPreview();
     m_path.clear();
 }
 
@@ -59,12 +68,22 @@ void DeferredPicture::DecodeNow() {
     }
     // The selection may have moved on meanwhile, and its picture be shown
     // already: only the picture it still rests on replaces what is shown.
-    if (m_path == path) m_hold = std::move(decoded);
+    if (m_path == path) {
+        m_hold = std::move(decoded);
+        m_stored = ShownPreview();
+    }
     if (m_askedAgain) {
         m_askedAgain = false;
         if (!m_path.empty() && m_path != path) Request(m_path, false);
     }
     if (m_decoded) m_decoded();
+}
+
+PreviewSize DeferredPicture::pictureSize() const {
+    if (!m_hold && m_stored.bitmap) return PreviewSize{m_stored.pictureWidth, m_stored.pictureHeight};
+    BITMAP info = {};
+    if (!bitmap() || !GetObjectW(bitmap(), sizeof(info), &info)) return PreviewSize{0, 0};
+    return PreviewSize{info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight};
 }
 
 void CALLBACK DeferredPicture::OnTimer(HWND, UINT, UINT_PTR id, DWORD) {

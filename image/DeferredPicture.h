@@ -1,7 +1,8 @@
 #pragma once
 // The picture a preview shows (the preview window, a dialog's preview box),
 // decoded only where the selection comes to rest.  A cached picture is shown
-// at once.  Any other waits until no newer request has come for
+// at once, and so is a stored preview that serves what the preview draws
+// (SetNeed).  Any other waits until no newer request has come for
 // kRestMilliseconds and the owner's message queue is empty (a timer message
 // comes after every posted and input message), so a sweep over many items
 // decodes at most the one it stops on, and a request that a newer one
@@ -13,9 +14,10 @@
 #include <functional>
 #include <string>
 
+#include "image/CWallBitmapList.h"
 #include "image/PictureHold.h"
+#include "image/PreviewNeed.h"
 
-class CWallBitmapList;
 class WorkInProgress;
 
 class DeferredPicture {
@@ -35,9 +37,14 @@ public:
     // and wait for it) counts as such work.
     void SetWork(WorkInProgress* work) { m_work = work; }
 
+    // What the preview draws the picture into, so that a stored preview is
+    // used only where it is large enough.
+    void SetNeed(const PreviewNeed& need) { m_need = need; }
+
     // Shows `path`.  A cached picture is held at once (with one more cache
-    // reference when `addReference`) and true is returned; otherwise the
-    // previous picture stays until the decode, which waits.
+    // reference when `addReference`), or a stored preview that serves is
+    // shown, and true is returned; otherwise the previous picture stays
+    // until the decode, which waits.
     bool Request(const std::string& path, bool addReference = true);
     // Lets go of the picture and forgets a waiting request.
     void Clear();
@@ -46,8 +53,12 @@ public:
 
     const std::string& path() const { return m_path; }
     bool waiting() const { return m_waiting; }
-    // The shown picture (the cache's), or null.
-    HBITMAP bitmap() const { return m_hold.bitmap(); }
+    // The shown picture (the cache's, or the stored preview), or null.
+    HBITMAP bitmap() const { return m_hold ? m_hold.bitmap() : m_stored.bitmap.get(); }
+    // The size of the full picture shown: a stored preview is smaller.
+    PreviewSize pictureSize() const;
+    // Whether what is shown is a stored preview.
+    bool fromStore() const { return !m_hold && m_stored.bitmap; }
 
 private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD);
@@ -62,4 +73,6 @@ private:
     bool m_decoding = false;    // a decode runs (and may show a box)
     bool m_askedAgain = false;  // a request came in while it ran
     PictureHold m_hold;
+    ShownPreview m_stored;  // shown when nothing is held
+    PreviewNeed m_need{256, 256, 0};
 };

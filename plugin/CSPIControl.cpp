@@ -20,6 +20,16 @@ CSPIControl::CSPIControl(AppSettings* settings, bool scanNow) : m_settings(setti
     if (scanNow) EnsureScanned();
 }
 
+CSPIControl::CSPIControl(const PluginSource& source) : m_settings(nullptr), m_source(source), m_quiet(true) {}
+
+PluginSource CSPIControl::SourceOf(AppSettings& settings) {
+    PluginSource source;
+    source.on = settings.enableSPI;
+    source.directory = settings.spiPath;
+    source.disabledList = settings.profile().GetString(AppSettings::kSection, kDisabledListName, "");
+    return source;
+}
+
 void CSPIControl::EnsureScanned() {
     if (m_scanned) return;
     ReloadFromSettings();
@@ -37,7 +47,7 @@ bool CSPIControl::ReloadFromSettings() {
         m_pluginDirectory.clear();
         return false;
     }
-    m_pluginDirectory = m_settings->spiPath;
+    m_pluginDirectory = m_settings ? m_settings->spiPath : m_source.directory;
     bool added = LoadPlugins(m_pluginDirectory) > 0;
     if (added && !m_storedListApplied) LoadDisabledList();
     return added;
@@ -45,8 +55,9 @@ bool CSPIControl::ReloadFromSettings() {
 
 std::vector<std::string> CSPIControl::StoredDisabledNames() const {
     std::vector<std::string> names;
-    if (!m_settings) return names;
-    std::string stored = m_settings->profile().GetString(AppSettings::kSection, kDisabledListName, "");
+    if (!m_settings && !m_quiet) return names;
+    std::string stored = m_settings ? m_settings->profile().GetString(AppSettings::kSection, kDisabledListName, "")
+                                    : m_source.disabledList;
     // Split character by character: the second byte of a double-byte
     // character may be 0x5C, the backslash.
     for (const std::string& name : SplitCp932(stored, '\\')) names.push_back(LowerCp932(name));
@@ -54,7 +65,7 @@ std::vector<std::string> CSPIControl::StoredDisabledNames() const {
 }
 
 bool CSPIControl::LoadDisabledList() {
-    if (!m_settings) return false;
+    if (!m_settings && !m_quiet) return false;
     m_storedListApplied = !m_plugins.empty();
     std::vector<std::string> names = StoredDisabledNames();
     for (CSPIPlugin& plugin : m_plugins) {
@@ -142,6 +153,7 @@ bool CSPIControl::IsArchiveFile(const std::string& name) {
 }
 
 void CSPIControl::ReportLoadError(int code) {
+    if (m_quiet) return;
     const char* text = GetErrorText(code);
     ShowAppMessage("CSPIControl::LoadPicture occured error! (" + std::to_string(code) + ") " +
                        std::string(text ? text : ""),

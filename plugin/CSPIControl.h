@@ -10,12 +10,27 @@
 #include "settings/AppSettings.h"
 #include "plugin/CSPISupport.h"
 
+// Where a host finds its plug-ins, copied out of the settings for a host
+// that lives on another thread.
+struct PluginSource {
+    bool on = false;
+    std::string directory;
+    std::string disabledList;  // as "DisableSPIs" holds it
+};
+
 class CSPIControl : public CSPISupport {
 public:
+    // The settings' plug-ins as they stand now.
+    static PluginSource SourceOf(AppSettings& settings);
     // Builds an empty host; scans the plug-in directory when plug-ins are on
     // and applies the stored disabled list, at once or, with `scanNow`
     // false, when the plug-ins are first needed (EnsureScanned).
     explicit CSPIControl(AppSettings* settings, bool scanNow = true);
+    // A quiet host of `source`'s plug-ins for the thread that makes previews
+    // ahead: scanned when first needed, it never writes the profile and
+    // reports no failed decode (the picture says so when it is shown).  A
+    // plug-in's fault is still told.
+    explicit CSPIControl(const PluginSource& source);
     // Stores the disabled list, then unloads every plug-in in index order.
     ~CSPIControl() override;
 
@@ -55,7 +70,7 @@ public:
     const std::string& pluginDirectory() const { return m_pluginDirectory; }
 
 private:
-    bool PluginsOn() const { return m_settings && m_settings->enableSPI; }
+    bool PluginsOn() const { return m_settings ? m_settings->enableSPI : m_source.on; }
     // The names of "DisableSPIs", lower-cased, empty pieces dropped.
     std::vector<std::string> StoredDisabledNames() const;
     // Whether the stored list has been compared with plug-ins: a host that
@@ -65,6 +80,8 @@ private:
 
     std::string m_pluginDirectory;
     AppSettings* m_settings;
+    PluginSource m_source;  // without settings
+    bool m_quiet = false;
     std::string m_openFilter;
     std::string m_imagePatterns;
 };

@@ -82,6 +82,7 @@ CSPISupport::FaultReportScope::~FaultReportScope() {
         plugin.faultReported = true;
         m_host->QueueFaultMessage(plugin.fileName, plugin.faultedEntry(), plugin.fault());
     }
+    m_call.Release();
     m_host->ShowQueuedFaults();
 }
 

@@ -13,6 +13,7 @@
 
 #include "plugin/CArcFileEntry.h"
 #include "plugin/CSPIPlugin.h"
+#include "plugin/PluginCallLock.h"
 #include "plugin/SusieTypes.h"
 
 using ArcFileList = std::vector<std::unique_ptr<CArcFileEntry>>;
@@ -96,6 +97,7 @@ protected:
         FaultReportScope& operator=(const FaultReportScope&) = delete;
     private:
         CSPISupport* m_host;
+        PluginCallScope m_call;  // held for the operation, let go before its boxes
     };
     // How many plug-ins have faulted so far, loading or loaded: an operation
     // that sees it grow has had its failure told by the fault box.

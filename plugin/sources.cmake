@@ -7,6 +7,7 @@ list(APPEND TAVRIN_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/SusieErrors.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PluginText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PluginGuard.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PluginCallLock.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PluginWindows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ReturnedBlocks.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CSPIPlugin.cpp

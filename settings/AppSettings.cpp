@@ -1,5 +1,7 @@
 #include "settings/AppSettings.h"
 
+#include <algorithm>
+
 #include <windows.h>
 
 #include <vector>
@@ -40,6 +42,9 @@ void AppSettings::Load() {
     preloadPreviewPics = p.GetInt(kSection, "PreloadPreviewPics", 0) != 0;
     viewStyle = p.GetInt(kSection, "ViewStyle", 0);
     changingEffect = p.GetInt(kSection, "ChangingEffect", 0) != 0;
+    const int storeMiB = p.GetInt(kSection, "PreviewStoreMiB", kDefaultPreviewStoreMiB);
+    previewStoreMiB = static_cast<uint32_t>(
+        std::min<int>(std::max<int>(storeMiB, kMinPreviewStoreMiB), static_cast<int>(kMaxPreviewStoreMiB)));
     int cacheMiB = p.GetInt(kSection, "PictureCacheMiB", kDefaultPictureCacheMiB);
     if (cacheMiB < static_cast<int>(kMinPictureCacheMiB)) cacheMiB = kMinPictureCacheMiB;
     if (cacheMiB > static_cast<int>(kMaxPictureCacheMiB)) cacheMiB = kMaxPictureCacheMiB;

@@ -44,6 +44,13 @@ public:
     // Half the 2 GiB a 32-bit process has, so decoding always has room.
     static constexpr uint32_t kMaxPictureCacheMiB = 1024;
     uint64_t PictureCacheBudgetBytes() const { return static_cast<uint64_t>(pictureCacheMiB) << 20; }
+    // "PreviewStoreMiB": the preview store's size in MiB, read only like the
+    // cache's, clamped to kMinPreviewStoreMiB..kMaxPreviewStoreMiB.
+    uint32_t previewStoreMiB = kDefaultPreviewStoreMiB;
+    static constexpr uint32_t kDefaultPreviewStoreMiB = 64;
+    static constexpr uint32_t kMinPreviewStoreMiB = 4;
+    static constexpr uint32_t kMaxPreviewStoreMiB = 1024;
+    uint64_t PreviewStoreBudgetBytes() const { return static_cast<uint64_t>(previewStoreMiB) << 20; }
 
 private:
     ProfileStore& m_profile;

@@ -95,6 +95,7 @@ BOOL CArcFileSelectDlg::OnInitDialog() {
     SetWindowTextCp932(Item(IDC_ARC_PATH), m_archivePath);
     m_previewRect = PreviewRectIn(hwnd(), Item(IDC_ARC_PREVIEW));
     m_preview.Attach(hwnd(), &m_context.cache(), [this] { InvalidateRect(hwnd(), &m_previewRect, TRUE); });
+    m_preview.SetNeed(PreviewNeed{m_previewRect.right - m_previewRect.left, m_previewRect.bottom - m_previewRect.top, 0});
     m_filterIndex = 0;
     UpdateData(false);
     FillMemberList();

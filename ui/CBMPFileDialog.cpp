@@ -29,6 +29,7 @@ void CBMPFileDialog::OnInitDone() {
     if (m_context)
         m_preview.Attach(hookWindow(), &m_context->cache(),
                          [this] { InvalidateRect(hookWindow(), &m_previewRect, TRUE); });
+    m_preview.SetNeed(PreviewNeed{m_previewRect.right - m_previewRect.left, m_previewRect.bottom - m_previewRect.top, 0});
 }
 
 void CBMPFileDialog::OnSelChange() {

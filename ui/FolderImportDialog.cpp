@@ -105,6 +105,7 @@ BOOL FolderImportDialog::OnInitDialog() {
     FillFiles();
     m_previewRect = PreviewRectIn(hwnd(), Item(IDC_IMPORT_PREVIEW));
     m_preview.Attach(hwnd(), &m_context.cache(), [this] { InvalidateRect(hwnd(), &m_previewRect, TRUE); });
+    m_preview.SetNeed(PreviewNeed{m_previewRect.right - m_previewRect.left, m_previewRect.bottom - m_previewRect.top, 0});
     UpdateData(false);
     return TRUE;
 }

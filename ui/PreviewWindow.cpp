@@ -115,6 +115,10 @@ void PreviewWindow::OnPreviewPicture(WPARAM wParam, LPARAM lParam) {
     // A new path adds a cache reference; the same path again does not.
     const bool newPath = m_path != s_lastPath;
     s_lastPath = m_path;
+    // A stored preview serves when it is as large as this window draws it.
+    const int cx = m_onMonitor ? m_monitor.right - m_monitor.left : GetSystemMetrics(SM_CXSCREEN);
+    const bool centred = m_style == kStyleCentre || m_style == kStyleTile;
+    m_picture.SetNeed(PreviewNeed{w, h, centred && cx > 0 ? static_cast<double>(w) / cx : 0});
     if (m_picture.Request(m_path, newPath)) OnPictureReady();
 }
 
@@ -139,7 +143,11 @@ void PreviewWindow::Paint(HDC dc) {
     }
     BITMAP info = {};
     if (!source || !picture || !GetObjectW(picture, sizeof(info), &info)) return;
+    if (info.bmHeight < 0) info.bmHeight = -info.bmHeight;
     ScopedSelect selectSource(source.get(), picture);
+    // A stored preview is the picture reduced: the look is laid out at the
+    // picture's own size and drawn from the preview's pixels.
+    const PreviewSize full = placeholder ? PreviewSize{info.bmWidth, info.bmHeight} : m_picture.pictureSize();
 
     const DisplayStyle style = m_shownStyle;
     if (style == kStyleStretch) {
@@ -159,7 +167,7 @@ void PreviewWindow::Paint(HDC dc) {
     if (style != kStyleCentre && style != kStyleTile) return;
 
     // The picture as the desktop would show it, reduced in the window's proportion.
-    PreviewSize scaled = ScaledPictureSize(w, h, cx, cy, info.bmWidth, info.bmHeight);
+    PreviewSize scaled = ScaledPictureSize(w, h, cx, cy, full.width, full.height);
     UniqueMemoryDC scaledDC(CreateCompatibleDC(dc));
     UniqueBitmap scaledBitmap(CreateCompatibleBitmap(dc, cx, cy));
     if (!scaledDC || !scaledBitmap) return;

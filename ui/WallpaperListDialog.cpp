@@ -75,6 +75,7 @@ BOOL WallpaperListDialog::OnInitDialog() {
 
     m_previewRect = PreviewRectIn(hwnd(), Item(IDC_LIST_PREVIEW));
     m_preview.Attach(hwnd(), &m_context.cache(), [this] { InvalidatePreview(); });
+    m_preview.SetNeed(PreviewNeed{m_previewRect.right - m_previewRect.left, m_previewRect.bottom - m_previewRect.top, 0});
     return TRUE;
 }
 

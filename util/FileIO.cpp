@@ -176,6 +176,17 @@ bool FileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool ReadFileFacts(const std::string& path, unsigned long long* size, unsigned long long* writeTime) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (path.empty() || !GetFileAttributesExW(ToWide(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    *size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    *writeTime = (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                 data.ftLastWriteTime.dwLowDateTime;
+    return true;
+}
+
 std::string DirectoryOf(const std::string& path) {
     PathParts p = SplitPath(path);
     return p.drive + p.directory;

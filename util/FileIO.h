@@ -46,5 +46,8 @@ std::string TemporaryWritePath(const std::string& path);
 void RemoveLeftoverTemporary(const std::string& path);
 
 bool FileExists(const std::string& path);
+// The size and last-write time (the system's 100-ns count) of an existing
+// file; false for a folder or what cannot be read.
+bool ReadFileFacts(const std::string& path, unsigned long long* size, unsigned long long* writeTime);
 // The folder part of a path, with its trailing backslash ("" when none).
 std::string DirectoryOf(const std::string& path);

@@ -5,6 +5,11 @@
 #include "settings/AppSettings.h"
 #include "framework/UserMessages.h"
 #include "image/CWallBitmapList.h"
+#include "image/PreviewMaker.h"
+#include "image/PreviewStore.h"
+#include "util/FileIO.h"
+
+#include <cstring>
 #include "list/WallPaperList.h"
 
 namespace {
@@ -85,17 +90,63 @@ TEST_F(CacheFixture, SynchronizeWithoutPreloadOnlyDrops) {
     EXPECT_EQ(1, Count(c));
 }
 
-TEST_F(CacheFixture, SynchronizeWithPreloadLoadsEachListing) {
+// Preloading makes the stored previews ahead and keeps no full picture; a
+// restarted cache shows them without decoding, and a changed file is not
+// shown from its old preview.
+TEST_F(CacheFixture, PreloadMakesStoredPreviewsThatARestartShowsWithoutDecoding) {
+    list.SetPath(dir.File("List.tvl"));
     settings->preloadPreviewPics = true;
     List({a, b, a, dir.File("missing.bmp")});
     cache->Synchronize();
-    EXPECT_EQ(2, Count(a));
-    EXPECT_EQ(1, Count(b));
-    EXPECT_EQ(2u, cache->count());
-    // Once more: a listed twice gains one reference, b none.
-    cache->Synchronize();
-    EXPECT_EQ(3, Count(a));
-    EXPECT_EQ(1, Count(b));
+    for (int i = 0; i < 200 && cache->previewMaker().busy(); ++i) Sleep(50);
+    EXPECT_FALSE(cache->previewMaker().busy());
+    EXPECT_EQ(0u, cache->count());
+    EXPECT_EQ(2u, cache->previewMaker().made());
+    EXPECT_TRUE(cache->SaveCacheFile());
+    ASSERT_TRUE(FileExists(dir.File("List.previews")));
+
+    cache = std::make_unique<CWallBitmapList>(&list, settings.get());
+    ShownPreview shown;
+    ASSERT_TRUE(cache->LoadStoredPreview(a, PreviewNeed{480, 270, 0}, &shown));
+    EXPECT_EQ(8, shown.pictureWidth);
+    EXPECT_EQ(4, shown.pictureHeight);
+    EXPECT_NE(nullptr, shown.bitmap.get());
+    EXPECT_TRUE(cache->LoadStoredPreview(b, PreviewNeed{480, 270, 0}, &shown));
+    EXPECT_EQ(0u, cache->decodeCount());
+    EXPECT_EQ(2u, cache->storedPreviewsShown());
+
+    WriteTestBitmap(a, 9, 4, Gradient);  // another size: another file
+    EXPECT_FALSE(cache->LoadStoredPreview(a, PreviewNeed{480, 270, 0}, &shown));
+    // A decode stores it afresh; an unlisted picture's preview goes at the save.
+    EXPECT_TRUE(cache->Load(a));
+    EXPECT_TRUE(cache->LoadStoredPreview(a, PreviewNeed{480, 270, 0}, &shown));
+    EXPECT_EQ(9, shown.pictureWidth);
+    List({a});
+    cache->SaveCacheFile();
+    EXPECT_EQ(1u, cache->previewStore().count());
+}
+
+// A damaged or foreign store is set aside and the store starts again.
+TEST_F(CacheFixture, ADamagedStoreIsSetAsideAndRebuilt) {
+    list.SetPath(dir.File("List.tvl"));
+    List({a});
+    const std::string store = dir.File("List.previews");
+    const char* damaged[] = {"not a store at all", "TVPREVS\0\1\0\0\0\5\0\0\0\xff\xff\xff\x7f"};
+    for (const char* bytes : damaged) {
+        cache.reset();  // no reader holds the file
+        DWORD error = 0;
+        ASSERT_TRUE(WriteFileAtomically(store, std::string(bytes, std::strlen(bytes) + 8), &error));
+        cache = std::make_unique<CWallBitmapList>(&list, settings.get());
+        ShownPreview shown;
+        EXPECT_FALSE(cache->LoadStoredPreview(a, PreviewNeed{16, 16, 0}, &shown));
+        EXPECT_TRUE(cache->previewStore().setAside());
+        EXPECT_TRUE(FileExists(store + ".damaged"));
+        EXPECT_TRUE(cache->Load(a));
+        EXPECT_TRUE(cache->SaveCacheFile());
+        cache = std::make_unique<CWallBitmapList>(&list, settings.get());
+        EXPECT_TRUE(cache->LoadStoredPreview(a, PreviewNeed{16, 16, 0}, &shown));
+        EXPECT_FALSE(cache->previewStore().setAside());
+    }
 }
 
 TEST_F(CacheFixture, ReloadAllDropsWhatNoLongerDecodes) {

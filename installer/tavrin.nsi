@@ -396,6 +396,9 @@ Section /o "un.リストファイルと設定も削除する" UnSecData
   ; Only the names Tavrin makes: a List.tvl.bak-mine beside them stays.
   Delete "$INSTDIR\List.tvl"
   Delete "$INSTDIR\List.tvl.tmp"
+  Delete "$INSTDIR\List.previews"
+  Delete "$INSTDIR\List.previews.tmp"
+  Delete "$INSTDIR\List.previews.damaged"
   Delete "$INSTDIR\TVTemp.bmp"
   Delete "$INSTDIR\TVTemp.bmp.tmp"
   ClearErrors

@@ -132,8 +132,9 @@ TEST_F(BudgetFixture, PreloadKeepsNoPictureAndMakesEachPreviewOnce) {
     for (int round = 0; round < 2; ++round) {
         cache->Synchronize();
         for (int i = 0; i < 200 && cache->previewMaker().busy(); ++i) Sleep(50);
-        EXPECT_EQ(12u, cache->previewMaker().made());
-        EXPECT_EQ(12u, cache->previewMaker().decodes());
+        // The first picture left its preview when the fixture decoded it.
+        EXPECT_EQ(11u, cache->previewMaker().made());
+        EXPECT_EQ(11u, cache->previewMaker().decodes());
     }
     EXPECT_EQ(0u, cache->count());
     EXPECT_EQ(0u, cache->heldBytes());

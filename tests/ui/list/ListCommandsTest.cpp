@@ -173,8 +173,10 @@ TEST_F(ListCommands, TheListIsSavedBeforeThePreloadDecodes) {
             Click(shown, IDOK);
         });
     Command(ID_LIST_SHOW);
-    ASSERT_EQ(2u, onDiskAtBox.size()) << "one failed decode per listed picture";
-    EXPECT_EQ(Names({"B", "A"}), onDiskAtBox[0]);
+    // The previews are made ahead on a thread of their own, quietly: the
+    // list is on the disk and no failed decode shows a box.
+    EXPECT_EQ(Names({"B", "A"}), DiskNames());
+    EXPECT_TRUE(onDiskAtBox.empty());
 
     onDiskAtBox.clear();
     script.Then(Opened("新規追加")).Do([&] {
@@ -183,6 +185,6 @@ TEST_F(ListCommands, TheListIsSavedBeforeThePreloadDecodes) {
         Click(shown, IDOK);
     });
     Command(ID_ENTRY_ADD);
-    ASSERT_FALSE(onDiskAtBox.empty());
-    EXPECT_EQ(Names({"C", "B", "A"}), onDiskAtBox[0]);
+    EXPECT_EQ(Names({"C", "B", "A"}), DiskNames());
+    EXPECT_TRUE(onDiskAtBox.empty());
 }

@@ -26,6 +26,11 @@ bool MakeStoredPreview(HBITMAP picture, const PreviewNeed& need, StoredPreview* 
 
 PreviewMaker::~PreviewMaker() { Stop(); }
 
+DWORD WINAPI PreviewMaker::ThreadStart(void* self) {
+    static_cast<PreviewMaker*>(self)->Run();
+    return 0;
+}
+
 void PreviewMaker::Start(const PluginSource& source, std::vector<Job> jobs) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -39,11 +44,7 @@ void PreviewMaker::Start(const PluginSource& source, std::vector<Job> jobs) {
     }
     m_wake.notify_one();
     if (m_thread) return;
-    m_thread = CreateThread(
-        nullptr, 0, [](void* self) -> DWORD {
-            static_cast<PreviewMaker*>(self)->Run();
-            return 0;
-        }, this, 0, nullptr);
+    m_thread = CreateThread(nullptr, 0, &PreviewMaker::ThreadStart, this, 0, nullptr);
     if (m_thread) SetThreadPriority(m_thread, THREAD_PRIORITY_LOWEST);
 }
 

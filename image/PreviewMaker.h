@@ -51,6 +51,7 @@ public:
     uint64_t decodes() const { return m_decodes; }
 
 private:
+    static DWORD WINAPI ThreadStart(void* self);
     void Run();
 
     PreviewStore* m_store;

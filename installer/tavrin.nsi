@@ -169,8 +169,10 @@ FunctionEnd
 ; Sets $R0 to 1 when NAME (a file name in the installation folder, on the
 ; stack) is one Tavrin makes itself: its list, the list's backups
 ; (List.tvl.bak, List.tvl.bak2, List.tvl.bak3, …: a decimal number as the
-; program writes it, nothing else, after "bak"), the temporary wallpaper and
-; the temporary files of each ("….tmp").  Anything else is the user's.
+; program writes it, nothing else, after "bak"), the temporary wallpaper, the
+; preview store (List.previews, and List.previews.damaged where a damaged one
+; was set aside) and the temporary files of each ("….tmp").  Anything else
+; is the user's.
 Function ${UN}IsTavrinDataName
   Exch $R1
   Push $R2
@@ -182,6 +184,8 @@ Function ${UN}IsTavrinDataName
   ${If} $R1 == "List.tvl"
   ${OrIf} $R1 == "List.tvl.bak"
   ${OrIf} $R1 == "TVTemp.bmp"
+  ${OrIf} $R1 == "List.previews"
+  ${OrIf} $R1 == "List.previews.damaged"
     StrCpy $R0 1
   ${Else}
     StrCpy $R2 $R1 12
@@ -237,10 +241,10 @@ FunctionEnd
 ; Sets $R0 to 1 when $INSTDIR may take Tavrin without asking: it does not
 ; exist or is empty, an earlier install is recorded there, a Tavrin
 ; (installed or unpacked from the zip) is in it, or it holds nothing but
-; what Tavrin leaves after an uninstall (its list, backups, TVTemp.bmp, a
-; plugins folder of Susie plug-ins).  Anything else belongs to someone else
-; and would be overwritten by our Readme.txt, LICENSE.txt, Tavrin.chm or
-; uninstall.exe, and later removed.
+; what Tavrin leaves after an uninstall (its list, backups, TVTemp.bmp, the
+; preview store, a plugins folder of Susie plug-ins).  Anything else belongs
+; to someone else and would be overwritten by our Readme.txt, LICENSE.txt,
+; Tavrin.chm or uninstall.exe, and later removed.
 Function InstallFolderIsTavrins
   StrCpy $R0 1
   ReadRegStr $R3 HKCU "${UNINST_KEY}" "InstallLocation"

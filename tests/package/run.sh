@@ -183,8 +183,10 @@ check "kept: its backup" test "$(cat "$inst/List.tvl.bak" 2>/dev/null)" = "old l
 check "kept: the settings" test "$(reg_value "$settings" ChangingEffect)" = "REG_DWORD 0x1"
 
 echo "-- setup and uninstall while Tavrin shows a dialog"
-# An uninstall keeps the user's own plug-ins: the folder is still Tavrin's.
+# An uninstall keeps the user's own plug-ins and the preview store (and one
+# set aside as damaged): the folder is still Tavrin's.
 mkdir -p "$inst/plugins" && printf 'MZ' > "$inst/plugins/mine.$PLUGIN_EXT"
+printf 'some bytes' > "$inst/List.previews.damaged"
 check "$setup_name /S into the folder the list and a plug-in were kept in" wine "$setup" /S
 export TAVRIN_PKG_SETUP=$(winepath -w "$setup")
 check "both give up (exit code 3) and change nothing; once the dialog is closed both succeed" \
@@ -196,7 +198,7 @@ echo "-- uninstall with the list and the settings (the box ticked: /REMOVEDATA)"
 check "$setup_name /S once more" wine "$setup" /S
 printf 'BM' > "$inst/TVTemp.bmp"
 cp "$TAVRIN_ROOT/tests/data/listfiles/worked-example.tvl" "$inst/List.tvl"
-for f in List.tvl.bak List.tvl.bak2 List.tvl.bak13 List.tvl.bak2.tmp List.tvl.tmp TVTemp.bmp.tmp \
+for f in List.tvl.bak List.tvl.bak2 List.tvl.bak13 List.tvl.bak2.tmp List.tvl.tmp TVTemp.bmp.tmp List.previews.damaged \
          List.tvl.bak-mine List.tvl.bakup List.tvl.bak2x List.tvl.bak007 Notes.txt; do
   printf 'some bytes' > "$inst/$f"
 done

@@ -6,6 +6,7 @@
 #include <set>
 #include <vector>
 
+#include "app/IconTip.h"
 #include "app/PostChangeCommand.h"
 #include "remote/RemoteCommand.h"
 #include "remote/RemoteCommandHandler.h"
@@ -94,7 +95,7 @@ LRESULT TrayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     // The notification area was re-created (Explorer restarted): put the icon back.
     if (m_taskbarCreated && message == m_taskbarCreated) {
-        TrayIcon(NIM_ADD, LoadTrayIconImage(), kAppTip);
+        TrayIcon(NIM_ADD, LoadTrayIconImage(), m_tip.c_str());
         return 0;
     }
     if (m_alreadyRunning && message == m_alreadyRunning) {
@@ -132,7 +133,8 @@ LRESULT TrayWindow::OnCreate(WPARAM, LPARAM) {
 
     HINSTANCE instance = GetModuleHandleW(nullptr);
     HICON small = LoadTrayIconImage();
-    TrayIcon(NIM_ADD, small, kAppTip);
+    m_tip = CurrentTip();
+    TrayIcon(NIM_ADD, small, m_tip.c_str());
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, (LPARAM)LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAINFRAME)));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, (LPARAM)small);
     m_ready = true;
@@ -288,6 +290,15 @@ void TrayWindow::PreviewOnTarget() {
         work = RECT{target->work.left, target->work.top, target->work.right, target->work.bottom};
     }
     m_preview.SetMonitor(monitor, work);
+    // For all monitors a span picture covers the virtual screen; for one it is fill there.
+    RECT span = {0, 0, 0, 0};
+    if (!m_monitors->target()) {
+        span.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+        span.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        span.right = span.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+        span.bottom = span.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    }
+    m_preview.SetSpanArea(span);
 }
 
 void TrayWindow::OnMonitorCommand(UINT command) {
@@ -409,6 +420,8 @@ LRESULT TrayWindow::OnClose(WPARAM, LPARAM) {
 
 void TrayWindow::OnWorkReturned() {
     if (m_destroying || !hwnd()) return;
+    // Every change of the wallpaper, the list or the monitors is such work.
+    UpdateTip();
     // An automatic change that fell due meanwhile is made next, not inside
     // the work that just ended: a command's sender is answered first.
     if (m_changer && !m_closePending) PostMessageW(hwnd(), WM_LOOKFORCHANGE, 0, 0);
@@ -475,6 +488,40 @@ void TrayWindow::PostNcDestroy() {
     // The main window is gone: the program ends.  The application object
     // owns this object and deletes it after the message loop.
     if (m_endsProgram) PostQuitMessage(0);
+}
+
+std::string TrayWindow::DisplayNameOf(const MonitorChoice& shown) const {
+    if (shown.path.empty()) return std::string();
+    const WallPaperEntries& entries = m_context->list().entries();
+    // The entry the menu ticks; else the first of that picture; else its file name.
+    for (const auto& entry : entries)
+        if (entry->m_strPath == shown.path && entry->m_nStyle == shown.style) return entry->m_strName;
+    for (const auto& entry : entries)
+        if (entry->m_strPath == shown.path) return entry->m_strName;
+    return FileNameOf(shown.path);
+}
+
+std::string TrayWindow::CurrentTip() const {
+    if (!m_context) return kAppTip;
+    const AppSettings& settings = m_context->settings();
+    const MonitorChoice all{settings.selectedWallPaper, settings.viewStyle};
+    std::vector<std::string> names;
+    if (m_monitors && m_monitors->several() && m_monitors->AnyPresentChoice()) {
+        for (const MonitorInfo& monitor : m_monitors->monitors()) {
+            const MonitorChoice* own = m_monitors->ChoiceFor(monitor.identity);
+            names.push_back(DisplayNameOf(own ? *own : all));
+        }
+    } else {
+        names.push_back(DisplayNameOf(all));
+    }
+    return IconTipText(names);
+}
+
+void TrayWindow::UpdateTip() {
+    std::string tip = CurrentTip();
+    if (tip == m_tip) return;
+    m_tip = tip;
+    TrayIcon(NIM_MODIFY, nullptr, m_tip.c_str());
 }
 
 bool TrayWindow::TrayIcon(DWORD action, HICON icon, const char* tip) {

@@ -53,6 +53,7 @@ public:
     HMENU loadedMenu() const { return m_menu; }
     MonitorTargets* monitors() { return m_monitors.get(); }
     WallpaperChanger* changer() { return m_changer.get(); }
+    const std::string& tip() const { return m_tip; }
     // Work of this window that can show a box or a dialog and wait for it
     // (applying a wallpaper, loading a picture for the preview, the menu, a
     // dialog, a save) marks itself with `WorkScope busy(&tray.work());`.
@@ -106,6 +107,12 @@ private:
     void OnWorkReturned();
     std::string MenuText(UINT command) const;
     bool TrayIcon(DWORD action, HICON icon, const char* tip);
+    // The icon's tip for the wallpapers shown now (IconTip.h).
+    std::string CurrentTip() const;
+    // The display name of what a monitor shows; empty for nothing.
+    std::string DisplayNameOf(const MonitorChoice& shown) const;
+    // Sends the tip again when it changed.
+    void UpdateTip();
     // The balloon from the icon when the program is started a second time.
     void ShowAlreadyRunningTip();
 
@@ -128,4 +135,5 @@ private:
     UINT m_taskbarCreated = 0;
     UINT m_alreadyRunning = 0;
     bool m_endsProgram = false;
+    std::string m_tip = kAppTip;  // the tip the icon has
 };

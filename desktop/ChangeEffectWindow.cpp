@@ -151,6 +151,21 @@ void ChangeEffectWindow::DrawTarget(HDC pictureDC, int pictureWidth, int picture
         // The look the program writes itself, at the screen's size.
         DrawLook(dc, screenWidth, screenHeight, pictureDC, pictureWidth, pictureHeight, m_style, m_halftone);
         break;
+    case kStyleSpan: {
+        // The main screen's part of the picture spread over all monitors:
+        // the span look is drawn with the virtual screen's top-left corner
+        // at its place relative to the main screen's.
+        const int left = m_onMonitor ? 0 : GetSystemMetrics(SM_XVIRTUALSCREEN);
+        const int top = m_onMonitor ? 0 : GetSystemMetrics(SM_YVIRTUALSCREEN);
+        int width = m_onMonitor ? screenWidth : GetSystemMetrics(SM_CXVIRTUALSCREEN);
+        int height = m_onMonitor ? screenHeight : GetSystemMetrics(SM_CYVIRTUALSCREEN);
+        if (width <= 0 || height <= 0) width = screenWidth, height = screenHeight;
+        POINT before;
+        SetViewportOrgEx(dc, left, top, &before);
+        DrawLook(dc, width, height, pictureDC, pictureWidth, pictureHeight, m_style, m_halftone);
+        SetViewportOrgEx(dc, before.x, before.y, nullptr);
+        break;
+    }
     default:
         break;  // a fresh section is zero: black
     }

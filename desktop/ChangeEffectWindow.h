@@ -46,8 +46,10 @@ public:
 
     // picture: the new wallpaper's picture, owned by the picture cache and
     // never deleted here; it is read only while Create runs (the new look is
-    // drawn then), so the caller holds it in the cache for that long.  style: 0 centre, 1 tile, 2 stretch; any other
-    // leaves the new look black.  halftone: stretch with halftone scaling.
+    // drawn then), so the caller holds it in the cache for that long.
+    // style: any named style (span shows the main screen's part of the
+    // picture spread over all monitors); an unknown one leaves the new look
+    // black.  halftone: stretch with halftone scaling.
     ChangeEffectWindow(HBITMAP picture, DisplayStyle style, bool halftone, Hooks hooks = {});
 
     // Before Create: cover this monitor's work area (screen coordinates)

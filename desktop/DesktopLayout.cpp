@@ -18,10 +18,11 @@ std::vector<MonitorChoice> ChoicesPerMonitor(const DesktopLayout& layout, const 
     const bool ownShow = layout.keepOwn || layout.target;
     for (const MonitorInfo& m : layout.monitors) {
         const MonitorChoice* own = ownShow ? targets.ChoiceFor(m.identity) : nullptr;
+        // A monitor's own choice covers that monitor alone: span is fill there.
         if (layout.target && m.identity == layout.target->identity)
-            shown.push_back(layout.chosen);
+            shown.push_back(MonitorChoice{layout.chosen.path, StyleOnOneMonitor(layout.chosen.style)});
         else if (own)
-            shown.push_back(*own);
+            shown.push_back(MonitorChoice{own->path, StyleOnOneMonitor(own->style)});
         else
             shown.push_back(layout.target ? layout.allMonitors : layout.chosen);
     }

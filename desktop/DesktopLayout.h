@@ -35,7 +35,8 @@ struct DesktopLayout {
 
 // What each monitor shows, in the order of `layout.monitors`: the target its
 // new choice; with `keepOwn` or a target, the others their own choice where
-// they have one; every other monitor the wallpaper of all monitors.
+// they have one; every other monitor the wallpaper of all monitors.  A
+// monitor's own choice in span style shows as fill: it covers that monitor only.
 std::vector<MonitorChoice> ChoicesPerMonitor(const DesktopLayout& layout, const MonitorTargets& targets);
 
 // Draws and writes the virtual screen's picture; pictures not yet in the

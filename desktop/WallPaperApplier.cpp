@@ -159,7 +159,8 @@ bool WallPaperApplier::Apply(const CWallPaperData& entry, bool effect, bool deco
     // The effect captures the screen now, before the wallpaper changes under it.
     if (effect && load()) {
         // The window owns itself from here on, whether or not it could open.
-        auto* window = new ChangeEffectWindow(held.bitmap(), entry.m_nStyle, settings.enableHalfTone);
+        const DisplayStyle look = target ? StyleOnOneMonitor(entry.m_nStyle) : entry.m_nStyle;
+        auto* window = new ChangeEffectWindow(held.bitmap(), look, settings.enableHalfTone);
         if (target) window->CoverMonitor(target->rect, target->work);
         window->Create();
     }

@@ -91,8 +91,21 @@ bool ComposeVirtualScreen(const Rect& screen, const std::vector<MonitorLook>& lo
     WindowDC desktop(GetDesktopWindow());
     // A fresh section is zero: black wherever no monitor is.
     if (!desktop || !out->Create(desktop.get(), screen.width(), screen.height())) return false;
+    // A span picture is drawn once at the virtual screen's size; each
+    // monitor showing it takes its own part of that one look.
+    HBITMAP spanPicture = nullptr;
+    CDIBitmap spanImage;
     for (const MonitorLook& look : looks) {
         if (look.monitor.empty()) continue;
+        if (look.style == kStyleSpan && look.picture) {
+            if (spanPicture != look.picture) {
+                if (!RenderLook(look.picture, kStyleSpan, screen.width(), screen.height(), halftone, &spanImage))
+                    return false;
+                spanPicture = look.picture;
+            }
+            monitor_layout::CopySpanned(PixelsOf(spanImage), look.monitor, screen, PixelsOf(*out));
+            continue;
+        }
         CDIBitmap monitorImage;
         if (!RenderLook(look.picture, look.style, look.monitor.width(), look.monitor.height(), halftone, &monitorImage))
             return false;

@@ -33,7 +33,8 @@ HBITMAP DrawLookBitmap(HBITMAP picture, DisplayStyle style, int width, int heigh
 // The same as a 24-bit bitmap whose bytes can be read directly.
 bool RenderLook(HBITMAP picture, DisplayStyle style, int width, int height, bool halftone, CDIBitmap* out);
 // The picture of the whole virtual screen, set tiled: each monitor's look
-// at its wrapped places, black outside every monitor.
+// at its wrapped places, black outside every monitor.  A monitor in span
+// style shows its part of the picture spread over the whole virtual screen.
 bool ComposeVirtualScreen(const monitor_layout::Rect& virtualScreen, const std::vector<MonitorLook>& looks,
                           bool halftone, CDIBitmap* out);
 

@@ -70,6 +70,7 @@ Look LookFor(DisplayStyle style, int pw, int ph, int aw, int ah) {
         look.background = true;
         break;
     case kStyleFill:
+    case kStyleSpan:  // over the area it is given, span is fill
         look.source = FillSource(pw, ph, aw, ah);
         look.target = Rect{0, 0, aw, ah};
         break;
@@ -117,17 +118,31 @@ void FillPixels(const PixelView& image, uint8_t blue, uint8_t green, uint8_t red
     }
 }
 
-void CopyWrapped(const PixelView& look, const Rect& monitor, const Rect& screen, const PixelView& canvas) {
+namespace {
+// The monitor's wrapped pieces, read from `look` at (dx, dy) plus the
+// piece's place in the monitor.
+void CopyPieces(const PixelView& look, int dx, int dy, const Rect& monitor, const Rect& screen,
+                const PixelView& canvas) {
     if (!look.topRow || !canvas.topRow) return;
     for (const Piece& piece : WrappedPieces(monitor, screen)) {
+        const int left = dx + piece.source.left, top = dy + piece.source.top;
+        if (left < 0 || top < 0) continue;
         // Clipped to both images, whatever sizes they were given.
-        const int columns = std::min({piece.source.width(), look.width - piece.source.left, canvas.width - piece.x});
-        const int rows = std::min({piece.source.height(), look.height - piece.source.top, canvas.height - piece.y});
+        const int columns = std::min({piece.source.width(), look.width - left, canvas.width - piece.x});
+        const int rows = std::min({piece.source.height(), look.height - top, canvas.height - piece.y});
         if (columns <= 0 || rows <= 0) continue;
         for (int r = 0; r < rows; ++r)
-            std::memcpy(canvas.at(piece.x, piece.y + r), look.at(piece.source.left, piece.source.top + r),
-                        static_cast<size_t>(columns) * 3);
+            std::memcpy(canvas.at(piece.x, piece.y + r), look.at(left, top + r), static_cast<size_t>(columns) * 3);
     }
+}
+}  // namespace
+
+void CopyWrapped(const PixelView& look, const Rect& monitor, const Rect& screen, const PixelView& canvas) {
+    CopyPieces(look, 0, 0, monitor, screen, canvas);
+}
+
+void CopySpanned(const PixelView& spanLook, const Rect& monitor, const Rect& screen, const PixelView& canvas) {
+    CopyPieces(spanLook, monitor.left - screen.left, monitor.top - screen.top, monitor, screen, canvas);
 }
 
 }  // namespace monitor_layout

@@ -65,5 +65,10 @@ void FillPixels(const PixelView& image, uint8_t blue, uint8_t green, uint8_t red
 // picture (the virtual screen's size) at the monitor's wrapped places.
 // Sizes that do not match are clipped, never overrun.
 void CopyWrapped(const PixelView& monitorLook, const Rect& monitor, const Rect& virtualScreen, const PixelView& canvas);
+// Span: `spanLook` is one look of the virtual screen's size (its top-left
+// pixel is the virtual screen's top-left corner); the monitor's part of it
+// goes to the monitor's wrapped places.  Only monitors are copied, so the
+// gaps between monitors stay as they are in the canvas.
+void CopySpanned(const PixelView& spanLook, const Rect& monitor, const Rect& virtualScreen, const PixelView& canvas);
 
 }  // namespace monitor_layout

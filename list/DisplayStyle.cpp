@@ -8,6 +8,7 @@ const char* StyleName(DisplayStyle style) {
     case kStyleStretch: return "\x8a\x67\x91\xe5";           // 拡大
     case kStyleFit: return "\x91\x53\x91\xcc\x95\x5c\x8e\xa6";  // 全体表示
     case kStyleFill: return "\x89\xe6\x96\xca\x82\xa2\x82\xc1\x82\xcf\x82\xa2";  // 画面いっぱい
+    case kStyleSpan: return "\x83\x58\x83\x70\x83\x93";  // スパン
     default: return nullptr;
     }
 }

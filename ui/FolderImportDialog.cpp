@@ -7,21 +7,10 @@
 #include "plugin/CSPIControl.h"
 #include "res/resource.h"
 #include "util/ExtensionFilter.h"
+#include "ui/StyleChoices.h"
 #include "util/PathPieces.h"
 
 namespace {
-struct StyleItem {
-    const char* text;
-    DisplayStyle style;
-};
-const StyleItem kStyleItems[] = {
-    {"拡大", kStyleStretch},
-    {"並べる", kStyleTile},
-    {"中央", kStyleCentre},
-    {"全体表示", kStyleFit},
-    {"画面いっぱい", kStyleFill},
-};
-
 bool EndsWithSeparator(const std::string& folder) {
     // The last character, not the last byte: "表" ends in 0x5C too.
     bool last = false;
@@ -117,8 +106,7 @@ void FolderImportDialog::OnCheckAll() { m_fileList.CheckAll(); }
 void FolderImportDialog::OnInvert() { m_fileList.InvertChecks(); }
 
 void FolderImportDialog::FillStyles() {
-    m_styles.ResetContent();
-    for (const StyleItem& item : kStyleItems) m_styles.AddString(item.text, item.style);
+    m_styleIndex = FillStyleChoices(m_styles);
 }
 
 void FolderImportDialog::FillFiles() {

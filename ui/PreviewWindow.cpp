@@ -56,19 +56,30 @@ void PreviewWindow::SetMonitor(const RECT& monitor, const RECT& work) {
     m_monitorWork = work;
     if (!hwnd()) return;
     // Measured again as at initialisation, at the monitor's aspect.
-    const int cx = monitor.right - monitor.left, cy = monitor.bottom - monitor.top;
-    PreviewRect r = InitialPreviewPlacement(cx, cy, PreviewRect{work.left, work.top, work.right, work.bottom});
-    SetWindowPos(hwnd(), HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
-    GetClientRect(hwnd(), &m_client);
+    PlaceFor(monitor.right - monitor.left, monitor.bottom - monitor.top);
     s_lastPath.clear();  // the next show moves it into the corner
 }
 
-BOOL PreviewWindow::OnInitDialog() {
-    int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-    PreviewRect r = InitialPreviewPlacement(cx, cy, WorkArea());
+void PreviewWindow::PlaceFor(int cx, int cy) {
+    const PreviewRect work = m_onMonitor ? PreviewRect{m_monitorWork.left, m_monitorWork.top, m_monitorWork.right,
+                                                       m_monitorWork.bottom}
+                                         : WorkArea();
+    PreviewRect r = InitialPreviewPlacement(cx, cy, work);
     SetWindowPos(hwnd(), HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
-    SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
     GetClientRect(hwnd(), &m_client);
+    m_placedFor = SIZE{cx, cy};
+}
+
+SIZE PreviewWindow::LookArea(DisplayStyle style) const {
+    if (style == kStyleSpan && m_spanArea.right > m_spanArea.left && m_spanArea.bottom > m_spanArea.top)
+        return SIZE{m_spanArea.right - m_spanArea.left, m_spanArea.bottom - m_spanArea.top};
+    if (m_onMonitor) return SIZE{m_monitor.right - m_monitor.left, m_monitor.bottom - m_monitor.top};
+    return SIZE{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+BOOL PreviewWindow::OnInitDialog() {
+    PlaceFor(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
     if (m_context) m_picture.Attach(hwnd(), &m_context->cache(), [this] { OnPictureReady(); });
     return FALSE;
 }
@@ -99,8 +110,13 @@ void PreviewWindow::OnPreviewPicture(WPARAM wParam, LPARAM lParam) {
         m_picture.Clear();
         return;
     }
+    // Span over several monitors is previewed at the virtual screen's
+    // aspect, every other style at the monitor's.
+    const SIZE area = LookArea(static_cast<DisplayStyle>(lParam));
+    const bool resized = area.cx != m_placedFor.cx || area.cy != m_placedFor.cy;
+    if (resized) PlaceFor(area.cx, area.cy);
     int w = m_client.right - m_client.left, h = m_client.bottom - m_client.top;
-    if (s_lastPath.empty()) {
+    if (s_lastPath.empty() || resized) {
         const PreviewRect work = m_onMonitor ? PreviewRect{m_monitorWork.left, m_monitorWork.top, m_monitorWork.right,
                                                            m_monitorWork.bottom}
                                              : WorkArea();
@@ -116,7 +132,7 @@ void PreviewWindow::OnPreviewPicture(WPARAM wParam, LPARAM lParam) {
     const bool newPath = m_path != s_lastPath;
     s_lastPath = m_path;
     // A stored preview serves when it is as large as this window draws it.
-    const int cx = m_onMonitor ? m_monitor.right - m_monitor.left : GetSystemMetrics(SM_CXSCREEN);
+    const int cx = area.cx;
     const bool centred = m_style == kStyleCentre || m_style == kStyleTile;
     m_picture.SetNeed(PreviewNeed{w, h, centred && cx > 0 ? static_cast<double>(w) / cx : 0});
     if (m_picture.Request(m_path, newPath)) OnPictureReady();

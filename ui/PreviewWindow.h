@@ -31,6 +31,10 @@ public:
     // monitor and its work area); the main screen until called.  The window
     // takes a quarter of its size and sits in its lower-left corner.
     void SetMonitor(const RECT& monitor, const RECT& work);
+    // The rectangle a picture in span style covers (the virtual screen)
+    // while the next wallpaper goes to all monitors: the window takes its
+    // aspect for span.  Empty: span covers the monitor alone, as fill does.
+    void SetSpanArea(const RECT& area) { m_spanArea = area; }
     // The owner's count of running work: a picture being loaded (which may
     // show a decode error and wait for it) counts as such work.
     void SetWorkInProgress(WorkInProgress* work) { m_picture.SetWork(work); }
@@ -53,6 +57,10 @@ private:
     void Paint(HDC dc);
     // The requested picture is there (or failed to decode): show or hide.
     void OnPictureReady();
+    // The area whose look the window shows for `style`, in pixels.
+    SIZE LookArea(DisplayStyle style) const;
+    // Sized for an area of cx x cy pixels, in the work area's lower-left corner.
+    void PlaceFor(int cx, int cy);
 
     bool m_halftone = false;
     AppContext* m_context = nullptr;
@@ -60,6 +68,8 @@ private:
     RECT m_client = {0, 0, 0, 0};
     bool m_onMonitor = false;
     RECT m_monitor = {0, 0, 0, 0}, m_monitorWork = {0, 0, 0, 0};
+    RECT m_spanArea = {0, 0, 0, 0};
+    SIZE m_placedFor = {0, 0};  // the area the window's size was made for
     std::string m_path;
     DisplayStyle m_style = kStyleCentre;       // requested
     DisplayStyle m_shownStyle = kStyleCentre;  // of the picture shown

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include "settings/DeskCal.h"
+#include "settings/DesktopMenuVerb.h"
+#include "framework/UserMessages.h"
 #include "framework/TextBridge.h"
 #include "context/AppContext.h"
 #include "res/resource.h"
@@ -37,8 +39,10 @@ const LinkSpec kLinks[4] = {
 const int kToolTipControls[] = {
     IDC_SET_SELECT_PREVIEW, IDC_SET_PRELOAD,      IDC_SET_HALFTONE,     IDC_SET_ENABLE_SPI, IDC_SET_CACHE_MANAGER,
     IDC_SET_SPI_SETTINGS,   IDC_SET_LINK_CREDIT1, IDC_SET_LINK_CREDIT2, IDC_SET_LINK_MAKER, IDC_SET_LINK_CREDIT3,
-    IDC_SET_APP_ICON,       IDC_SET_REUSE_CACHE,  IDC_SET_EFFECT,
+    IDC_SET_APP_ICON,       IDC_SET_REUSE_CACHE,  IDC_SET_EFFECT,       IDC_SET_DESKTOP_VERB,
 };
+
+const char* const kDesktopVerbFailedMessage = "デスクトップの右クリックメニューを変更できませんでした。";
 
 const char* const kPortRows[] = {"9801(for 伺か)", "9821(for SSP)", "11000(過去互換で現在は未使用)"};
 constexpr int kStoredPortRows = 2;  // the last row has no byte of its own
@@ -116,6 +120,9 @@ BOOL SettingsDialog::OnInitDialog() {
     SetUpLinks();
     SetUpToolTips();
     BuildModuleList();
+    // The desktop's menu item is the registry's, not a setting: shown as it is now.
+    CheckDlgButton(hwnd(), IDC_SET_DESKTOP_VERB,
+                   DesktopVerbRunsProgram(ThisProgramPath()) ? BST_CHECKED : BST_UNCHECKED);
     return TRUE;
 }
 
@@ -309,6 +316,7 @@ bool SettingsDialog::OnCommand(WORD id, WORD code, HWND) {
     if (code != BN_CLICKED) return false;
     switch (id) {
     case IDC_SET_FOLD_BUTTON: SetFolded(!m_folded); return true;
+    case IDC_SET_DESKTOP_VERB: OnDesktopVerb(); return true;
     case IDC_SET_ENABLE_SPI:
     case IDC_SET_SELECT_PREVIEW: ApplyOptionRulesFromBoxes(); return true;
     case IDC_SET_LIST_BROWSE: OnBrowseListFile(); return true;
@@ -326,6 +334,16 @@ bool SettingsDialog::OnCommand(WORD id, WORD code, HWND) {
 void SettingsDialog::OnBrowseListFile() {
     std::string path;
     if (s_system.chooseFile(hwnd(), kListFilter, &path)) SetWindowTextCp932(Item(IDC_SET_LIST_PATH), path);
+}
+
+void SettingsDialog::OnDesktopVerb() {
+    // Registered or removed at once: OK and キャンセル do not undo it.
+    const std::string program = ThisProgramPath();
+    const bool wanted = IsDlgButtonChecked(hwnd(), IDC_SET_DESKTOP_VERB) == BST_CHECKED;
+    const bool done = wanted ? !program.empty() && RegisterDesktopVerb(program) : RemoveDesktopVerb();
+    if (done) return;
+    ShowAppMessage(kDesktopVerbFailedMessage, MB_OK | MB_ICONEXCLAMATION, hwnd());
+    CheckDlgButton(hwnd(), IDC_SET_DESKTOP_VERB, DesktopVerbRunsProgram(program) ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void SettingsDialog::OnBrowsePluginFolder() {

@@ -72,6 +72,8 @@ private:
     bool OnCommand(WORD id, WORD code, HWND control);
     void OnBrowseListFile();
     void OnBrowsePluginFolder();
+    // The check box of the desktop's menu item: registers or removes it at once.
+    void OnDesktopVerb();
     void OnBrowseProgram();
     void OnDeskCalSearch();
     static LRESULT CALLBACK ModuleListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,

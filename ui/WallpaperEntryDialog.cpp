@@ -4,15 +4,13 @@
 #include "framework/UserMessages.h"
 #include "res/resource.h"
 #include "ui/ListEditPickers.h"
+#include "ui/StyleChoices.h"
 
 namespace {
 const char* const kEditCaption = "修正/削除";
 const char* const kNameMissingMessage = "表示名を入力してください";
 const char* const kDeleteQuestion = "本当に削除してよろしいですか？";
 
-// The combo box's rows, in the order they are added; the sorted control
-// places them, so rows are always found again by their style value.
-const DisplayStyle kStyleRows[] = {kStyleStretch, kStyleTile, kStyleCentre, kStyleFit, kStyleFill};
 }  // namespace
 
 const CommandEntry<WallpaperEntryDialog> WallpaperEntryDialog::kCommands[] = {
@@ -31,9 +29,8 @@ void WallpaperEntryDialog::SetValues(const std::string& displayName, const std::
 
 BOOL WallpaperEntryDialog::OnInitDialog() {
     m_styles.Attach(Item(IDC_ENTRY_STYLE));
-    for (DisplayStyle style : kStyleRows) m_styles.AddString(StyleName(style), style);
-    // The first row in sorted order, unless edit mode finds the entry's style.
-    m_styles.SetCurSel(0);
+    // The row a new entry always started on, unless edit mode finds the entry's style.
+    m_styles.SetCurSel(FillStyleChoices(m_styles));
     if (m_editMode) {
         SetWindowTextCp932(hwnd(), kEditCaption);
         ShowWindow(Item(IDC_ENTRY_DELETE), SW_SHOW);

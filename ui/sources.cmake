@@ -6,6 +6,7 @@ list(APPEND TAVRIN_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/PictureCacheDialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PreviewWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ListEditPickers.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StyleChoices.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WallpaperEntryDialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WallpaperListDialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HyperlinkLabel.cpp

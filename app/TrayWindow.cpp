@@ -518,6 +518,7 @@ std::string TrayWindow::CurrentTip() const {
 }
 
 void TrayWindow::UpdateTip() {
+    if (!m_ready) return;  // the icon is added with the tip of its time
     std::string tip = CurrentTip();
     if (tip == m_tip) return;
     m_tip = tip;

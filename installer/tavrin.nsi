@@ -377,6 +377,20 @@ Section "-un.SendTo"
   Delete "${SENDTO_LINK}"
 SectionEnd
 
+; "次の壁紙" on the desktop's own right-click menu (on Windows 11 under
+; "その他のオプションを表示"), in the user's own classes: no administrator needed.
+!define DESKTOP_VERB_KEY "Software\Classes\DesktopBackground\Shell\TavrinNextWallpaper"
+!define DESKTOP_VERB_TEXT "次の壁紙 (Tavrin)"
+Section "-DesktopVerb"
+  WriteRegStr HKCU "${DESKTOP_VERB_KEY}" "" "${DESKTOP_VERB_TEXT}"
+  WriteRegStr HKCU "${DESKTOP_VERB_KEY}" "MUIVerb" "${DESKTOP_VERB_TEXT}"
+  WriteRegStr HKCU "${DESKTOP_VERB_KEY}" "Icon" "$INSTDIR\tavrin.exe,0"
+  WriteRegStr HKCU "${DESKTOP_VERB_KEY}\command" "" '"$INSTDIR\tavrin.exe" /next'
+SectionEnd
+Section "-un.DesktopVerb"
+  DeleteRegKey HKCU "${DESKTOP_VERB_KEY}"
+SectionEnd
+
 Section "un.Tavrin 本体" UnSecMain
   SectionIn RO
   Call un.WaitUntilTavrinHasEnded

@@ -190,3 +190,62 @@ TEST_F(TrayMonitors, NextWithNothingShowableTriesEachPictureOnceAndTellsOnce) {
     EXPECT_EQ(red, monitors.ChoiceFor("A")->path);
     EXPECT_EQ(tall, monitors.ChoiceFor("B")->path);
 }
+
+namespace {
+struct TipCall {
+    DWORD action;
+    UINT flags;
+    std::wstring tip;
+};
+std::vector<TipCall> g_tipCalls;
+BOOL WINAPI RecordTip(DWORD action, PNOTIFYICONDATAW data) {
+    g_tipCalls.push_back(TipCall{action, data->uFlags, (data->uFlags & NIF_TIP) ? data->szTip : L""});
+    return TRUE;
+}
+}  // namespace
+
+TEST_F(TrayMonitors, TheIconsTipNamesTheWallpaperOfEveryMonitorAfterEachChange) {
+    g_tipCalls.clear();
+    struct Recording {
+        TrayWindow::NotifyIconFn real = TrayWindow::s_notifyIcon;
+        Recording() { TrayWindow::s_notifyIcon = &RecordTip; }
+        ~Recording() { TrayWindow::s_notifyIcon = real; }
+    } recording;
+    Add("夕焼け", red, kStyleSpan);
+    Add("海", tall, kStyleCentre);
+    MonitorTargets& monitors = *tray->monitors();
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    monitors.SetMonitors({Monitor("A", {0, 0, w / 2, h}, true), Monitor("B", {w / 2, 0, w, h}, false)});
+    auto choose = [&](UINT command) {
+        OpenMenu([](HMENU) {});  // loads the menu the command's text is found in
+        SendMessageW(tray->hwnd(), WM_COMMAND, command, 0);
+    };
+    EXPECT_EQ("Tavrin", tray->tip());
+
+    // For all monitors: one name, sent to the icon at once.
+    choose(kFirstWallpaperCommand);  // the list's first entry
+    EXPECT_EQ("Tavrin - 夕焼け", tray->tip());
+    ASSERT_FALSE(g_tipCalls.empty());
+    EXPECT_EQ((DWORD)NIM_MODIFY, g_tipCalls.back().action);
+    EXPECT_TRUE(g_tipCalls.back().flags & NIF_TIP);
+    EXPECT_EQ(ToWide("Tavrin - 夕焼け"), g_tipCalls.back().tip);
+
+    // The second monitor gets its own: one name per monitor, in their order.
+    SendMessageW(tray->hwnd(), WM_COMMAND, MonitorTargets::kAllCommand + 2, 0);
+    choose(kFirstWallpaperCommand + 1);
+    EXPECT_EQ("Tavrin - 夕焼け / 海", tray->tip());
+    EXPECT_EQ(ToWide("Tavrin - 夕焼け / 海"), g_tipCalls.back().tip);
+    // A span wallpaper chosen for one monitor is fill there; its name is the entry's.
+    choose(kFirstWallpaperCommand);
+    EXPECT_EQ(MonitorChoice({red, kStyleSpan}), *monitors.ChoiceFor("B"));
+    EXPECT_EQ("Tavrin - 夕焼け / 夕焼け", tray->tip());
+
+    // Nothing selected any more: back to the product's name.
+    tray->context()->settings().selectedWallPaper.clear();
+    monitors.ForgetChoices();
+    const size_t before = g_tipCalls.size();
+    OpenMenu([](HMENU) {});
+    EXPECT_EQ("Tavrin", tray->tip());
+    ASSERT_EQ(before + 1, g_tipCalls.size()) << "sent once, when it changed";
+    EXPECT_EQ(L"Tavrin", g_tipCalls.back().tip);
+}

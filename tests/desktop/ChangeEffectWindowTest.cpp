@@ -293,7 +293,7 @@ TEST_F(EffectFixture, TargetLooks) {
     {
         SCOPED_TRACE("any other style leaves the new look black");
         UniqueBitmap picture = MakePicture(16, 16, [](int, int) { return RGB(255, 255, 255); });
-        ChangeEffectWindow* effect = Start(picture.get(), 5, false);
+        ChangeEffectWindow* effect = Start(picture.get(), kLastStyle + 1, false);
         ASSERT_NE(nullptr, effect);
         const CDIBitmap& target = effect->targetImage();
         const uint32_t size = CDIBitmap::SectionSize(w, h);

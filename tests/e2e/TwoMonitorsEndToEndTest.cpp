@@ -161,3 +161,38 @@ TEST_F(TwoMonitors, EachMonitorGetsItsOwnPictureFromTheMenuAndKeepsItAtTheNextSt
     EXPECT_EQ(red, tavrin.GetString("SelectedWallPaper"));
     EXPECT_EQ("", Monitors(L"Wallpapers"));
 }
+
+TEST_F(TwoMonitors, ASpanPictureCoversBothMonitorsAsOneCroppedAtItsSides) {
+    ASSERT_EQ(1440, GetSystemMetrics(SM_CXVIRTUALSCREEN)) << "run on the two-screen X server";
+    // A 4:1 panorama over the 1440 x 600 bounding rectangle: scaled ten times
+    // it is 2400 wide, so 48 picture columns go at each side (green, never
+    // seen); red and blue meet at the middle of the whole desktop, x = 720,
+    // which lies on the main monitor.
+    const std::string panorama = dir.File("panorama.bmp");
+    WriteTestBitmap(panorama, 240, 60, [](int x, int) -> uint32_t {
+        return x < 48 || x >= 192 ? 0x00FF00 : x < 120 ? 0xFF0000 : 0x0000FF;
+    });
+    WallPaperEntries entries;
+    entries.push_back(std::make_unique<CWallPaperData>("赤", red, kStyleFill));
+    entries.push_back(std::make_unique<CWallPaperData>("パノラマ", panorama, kStyleSpan));
+    for (auto& e : entries) e->m_bInUse = true;
+    WriteBytes(list, EncodeListFile(entries));
+
+    ASSERT_TRUE(tavrin.Start());
+    ASSERT_TRUE(tavrin.ChooseItem(1));  // パノラマ, for all monitors
+    EXPECT_TRUE(IsTemporaryFile(DesktopWallpaper())) << DesktopWallpaper();
+    EXPECT_EQ("1", DesktopValue(L"TileWallPaper"));
+    EXPECT_EQ("0", DesktopValue(L"WallpaperStyle"));
+    SIZE size = WallpaperSize();
+    EXPECT_EQ(1440, size.cx);
+    EXPECT_EQ(600, size.cy);
+    EXPECT_EQ(0xFF0000u, WallpaperPixel(5, 5));       // the main monitor: red from its left edge
+    EXPECT_EQ(0xFF0000u, WallpaperPixel(700, 590));
+    EXPECT_EQ(0x0000FFu, WallpaperPixel(740, 300));   // ... and blue past the desktop's middle
+    EXPECT_EQ(0x0000FFu, WallpaperPixel(860, 10));    // the second monitor continues the blue
+    EXPECT_EQ(0x0000FFu, WallpaperPixel(1434, 474));  // to its right edge: the green sides were cropped
+    EXPECT_EQ(0u, WallpaperPixel(1100, 550));         // below the second monitor: no monitor
+    EXPECT_TRUE(tavrin.Stop());
+    EXPECT_EQ(panorama, tavrin.GetString("SelectedWallPaper"));
+    EXPECT_EQ(DWORD(kStyleSpan), tavrin.GetInt("ViewStyle", 99));
+}

@@ -70,7 +70,7 @@ TEST(MonitorLayout, EveryStyleHasItsLook) {
     EXPECT_FALSE(fill.background);
     EXPECT_EQ((Rect{0, 375, 4000, 2625}), fill.source);
     EXPECT_EQ((Rect{0, 0, 1920, 1080}), fill.target);
-    EXPECT_FALSE(LookFor(5, 10, 10, 10, 10).draws);
+    EXPECT_FALSE(LookFor(kLastStyle + 1, 10, 10, 10, 10).draws);
     EXPECT_FALSE(LookFor(-1, 10, 10, 10, 10).draws);
     EXPECT_FALSE(LookFor(kStyleFit, 0, 10, 10, 10).draws);
 }
@@ -154,4 +154,62 @@ TEST(MonitorLayout, TheComposedPictureShowsEachMonitorsLookWhereTheTilesPutIt) {
     CopyWrapped(small.view, left, screen, canvas.view);
     EXPECT_EQ(0x030201u, canvas.Pixel(801 + 9, 109));
     EXPECT_EQ(0x200000u, canvas.Pixel(801 + 10, 110));
+}
+
+TEST(MonitorLayout, SpanSpreadsOnePictureOverAllMonitorsLeftOfAndAboveTheMainOne) {
+    // Over the area it is given span is fill: one monitor looks filled.
+    Look span = LookFor(kStyleSpan, 4000, 3000, 1920, 1080);
+    EXPECT_EQ(LookFor(kStyleFill, 4000, 3000, 1920, 1080).source, span.source);
+    EXPECT_EQ((Rect{0, 0, 1920, 1080}), span.target);
+    EXPECT_TRUE(span.draws && !span.background && !span.tiled);
+    EXPECT_EQ(kStyleFill, StyleOnOneMonitor(kStyleSpan));
+    EXPECT_EQ(kStyleFit, StyleOnOneMonitor(kStyleFit));
+    // A panorama over the bounding rectangle of all monitors: 2000 x 500
+    // over 1440 x 900 keeps its aspect, its sides cropped.
+    EXPECT_EQ((Rect{600, 0, 1400, 500}), FillSource(2000, 500, 1440, 900));
+
+    // The main monitor, one on its left (lower) and one above it.  The span
+    // look is one picture of the virtual screen's size whose pixel (x, y) is
+    // painted with its own place, so every copied pixel tells where it came from.
+    const Rect main{0, 0, 800, 600}, left{-640, 100, 0, 580}, above{100, -300, 500, 0};
+    const Rect screen{-640, -300, 800, 600};
+    Buffer spanLook(screen.width(), screen.height());
+    for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x < screen.width(); ++x) {
+            uint8_t* p = spanLook.view.at(x, y);
+            p[0] = static_cast<uint8_t>(x);
+            p[1] = static_cast<uint8_t>(x >> 8);
+            p[2] = static_cast<uint8_t>(y);
+        }
+    auto placeOf = [&](int screenX, int screenY) {  // what the span look holds for a screen point
+        return spanLook.Pixel(screenX - screen.left, screenY - screen.top);
+    };
+    Buffer canvas(screen.width(), screen.height());
+    FillPixels(canvas.view, 0x11, 0x11, 0x11);  // marks what no monitor covers
+    for (const Rect& m : {main, left, above}) CopySpanned(spanLook.view, m, screen, canvas.view);
+
+    // Screen pixel (x, y) shows the canvas at (x mod 1440, y mod 900): every
+    // monitor shows the span look's pixel of its own screen point.
+    auto shown = [&](int x, int y) {
+        int px = ((x % 1440) + 1440) % 1440, py = ((y % 900) + 900) % 900;
+        return canvas.Pixel(px, py);
+    };
+    for (const Rect& m : {main, left, above}) {
+        SCOPED_TRACE(m.left);
+        EXPECT_EQ(placeOf(m.left, m.top), shown(m.left, m.top));
+        EXPECT_EQ(placeOf(m.right - 1, m.bottom - 1), shown(m.right - 1, m.bottom - 1));
+        EXPECT_EQ(placeOf((m.left + m.right) / 2, (m.top + m.bottom) / 2),
+                  shown((m.left + m.right) / 2, (m.top + m.bottom) / 2));
+    }
+    // The picture continues across the monitors' edges: the main monitor's
+    // left column and the left monitor's right column are neighbours in it.
+    EXPECT_EQ(placeOf(0, 300), shown(0, 300));
+    EXPECT_EQ(placeOf(-1, 300), shown(-1, 300));
+    EXPECT_NE(shown(0, 300), shown(-1, 300));
+    // Gaps of the virtual screen outside every monitor are left as they were.
+    EXPECT_EQ(0x111111u, shown(-640, 0));   // left of the main one, above the left monitor
+    EXPECT_EQ(0x111111u, shown(600, -100));  // above the main one, right of the upper monitor
+    // A look smaller than the virtual screen is clipped, never overrun.
+    Buffer small(100, 100);
+    CopySpanned(small.view, left, screen, canvas.view);
 }

@@ -63,7 +63,7 @@ done
 echo "-- a fresh Wine prefix"
 ensure_display
 trap 'stop_display' EXIT
-rm -rf "$BUILD_DIR/wineprefix-pkg"
+rm -rf "$BUILD_DIR/wineprefix-pkg$PREFIX_SUFFIX"
 ensure_prefix wineprefix-pkg C.UTF-8
 wine_env wineprefix-pkg C.UTF-8
 trap 'wineserver -k 2>/dev/null; stop_display' EXIT
@@ -86,6 +86,17 @@ display_name() {   # the Apps & Features entry's name, in UTF-8 (reg query would
   rm -f "$file"
   wine reg export "$uninst" 'C:\uninst-entry.reg' /y >/dev/null 2>&1 &&
     iconv -f UTF-16 -t UTF-8 "$file" | tr -d '\r' | sed -n 's/^"DisplayName"="\(.*\)"$/\1/p'
+  rm -f "$file"
+}
+verb='HKCU\Software\Classes\DesktopBackground\Shell\TavrinNextWallpaper'
+reg_default() {   # reg_default KEY -> "TYPE VALUE" of the key's default value, or nothing
+  wine reg query "$1" /ve 2>/dev/null | tr -d '\r' | awk '$1 == "(Default)" { $1 = ""; sub(/^ +/, ""); print; exit }'
+}
+verb_text() {   # the desktop verb's text, in UTF-8 (exported, as reg query would lose its Japanese)
+  local file="$WINEPREFIX/drive_c/desktop-verb.reg"
+  rm -f "$file"
+  wine reg export "$verb" 'C:\desktop-verb.reg' /y >/dev/null 2>&1 &&
+    iconv -f UTF-16 -t UTF-8 "$file" | tr -d '\r' | sed -n 's/^@="\(.*\)"$/\1/p' | head -1
   rm -f "$file"
 }
 edition_name() { [ "$1" = x64 ] && echo "Tavrin (64 ビット)" || echo "Tavrin"; }
@@ -115,6 +126,10 @@ check "log-on shortcut (ticked by default)" test -s "$startup/Tavrin.lnk"
 sendto="$roaming/Microsoft/Windows/SendTo/Tavrin の壁紙リストに追加.lnk"
 check "Send To shortcut running tavrin.exe /add" \
   bash -c 'test -s "$1" && LC_ALL=C grep -aPq "/\x00a\x00d\x00d\x00" "$1"' _ "$sendto"
+check "desktop verb's text is \"次の壁紙 (Tavrin)\" (is: $(verb_text))" test "$(verb_text)" = "次の壁紙 (Tavrin)"
+check "desktop verb runs the installed tavrin.exe /next" \
+  test "$(reg_default "$verb\\command")" = "REG_SZ \"$inst_win\\tavrin.exe\" /next"
+check "desktop verb has Tavrin's icon" test "$(reg_value "$verb" Icon)" = "REG_SZ $inst_win\\tavrin.exe,0"
 check "Apps & Features entry names the uninstaller" \
   bash -c '[[ "$1" == *uninstall.exe* ]]' _ "$(reg_value "$uninst" UninstallString)"
 name=$(display_name)
@@ -177,6 +192,7 @@ check "removed: the plugins folder" test ! -e "$inst/plugins"
 check "removed: Start-menu shortcut and folder" test ! -e "$programs/Tavrin"
 check "removed: log-on shortcut" test ! -e "$startup/Tavrin.lnk"
 check "removed: Send To shortcut" test ! -e "$sendto"
+check "removed: the desktop verb" bash -c '! wine reg query "$1" >/dev/null 2>&1' _ "$verb"
 check "removed: Apps & Features entry" test -z "$(reg_value "$uninst" UninstallString)"
 check "kept: the list file" cmp -s "$TAVRIN_ROOT/tests/data/listfiles/worked-example.tvl" "$inst/List.tvl"
 check "kept: its backup" test "$(cat "$inst/List.tvl.bak" 2>/dev/null)" = "old list"

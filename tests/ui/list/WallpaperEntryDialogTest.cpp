@@ -48,18 +48,22 @@ struct EntryDialog : ::testing::Test {
 };
 }  // namespace
 
-TEST_F(EntryDialog, AddModeShowsNoDeleteButtonSelectsTheFirstSortedStyleAndReturnsAnEmptyPath) {
+TEST_F(EntryDialog, AddModeShowsNoDeleteButtonSelectsTheFirstOlderSortedStyleAndReturnsAnEmptyPath) {
     std::string firstText;
     LPARAM firstStyle = -1;
     script.Then(Opened(kAddCaption)).Do([&] {
         EXPECT_FALSE(IsWindowVisible(GetDlgItem(shown, IDC_ENTRY_DELETE)));
         ComboBoxCtrl styles(GetDlgItem(shown, IDC_ENTRY_STYLE));
-        ASSERT_EQ(5, styles.GetCount());  // centre, tile, stretch, fit, fill
-        for (int i = 0; i < 5; ++i)  // each row carries its own style value
+        ASSERT_EQ(kLastStyle + 1, styles.GetCount());  // centre, tile, stretch, fit, fill, span
+        int firstOlder = -1;  // a new entry starts on the first row that is not span, as before span
+        for (int i = 0; i < styles.GetCount(); ++i) {  // each row carries its own style value
             EXPECT_STREQ(StyleName((DisplayStyle)styles.GetItemData(i)), styles.GetItemText(i).c_str());
-        EXPECT_EQ(0, styles.GetCurSel());
-        firstText = styles.GetItemText(0);
-        firstStyle = styles.GetItemData(0);
+            if (firstOlder < 0 && styles.GetItemData(i) != kStyleSpan) firstOlder = i;
+        }
+        EXPECT_EQ(firstOlder, styles.GetCurSel());
+        EXPECT_NE(kStyleSpan, styles.GetItemData(styles.GetCurSel()));
+        firstText = styles.GetItemText(firstOlder);
+        firstStyle = styles.GetItemData(firstOlder);
         SetField(IDC_ENTRY_NAME, "名前だけ");
         Click(shown, IDOK);
     });

@@ -1,5 +1,6 @@
 # The wallpaper menu on two monitors with its monitor submenu open
-# (menu-monitors.png).  Wine takes its monitors from Xinerama, so Tavrin runs
+# (menu-monitors.png), and resting on a span wallpaper, whose preview has
+# the virtual screen's shape (menu-span.png).  Wine takes its monitors from Xinerama, so Tavrin runs
 # without a virtual desktop on a two-screen Xephyr server (800x600 and
 # 640x480) on a private Xvfb host, in a prefix of its own.  At 96 DPI only.
 [ "$SHOTS_DPI" = 96 ] || { echo "(two monitors: 96 DPI only)"; return 0; }
@@ -25,30 +26,44 @@ wine_env wineprefix-shots-monitors C.UTF-8
 work="$SHOTS_WORK/monitors"
 mkdir -p "$work"
 convert -size 320x200 gradient:dodgerblue-orange "BMP3:$work/gradient.bmp" &&
-  convert -size 400x300 gradient:skyblue-seagreen "BMP3:$work/landscape.bmp" || return 1
+  convert -size 400x300 gradient:skyblue-seagreen "BMP3:$work/landscape.bmp" &&
+  convert -size 960x300 -define gradient:angle=90 gradient:gold-purple "BMP3:$work/panorama.bmp" || return 1
+# The list's last entry is the menu's top item: パノラマ, in span style.
 printf '%s\t%s\t%s\t1\n' \
   "海 (全体表示)" "$(winepath -w "$work/landscape.bmp")" 3 \
-  "夕焼け (画面いっぱい)" "$(winepath -w "$work/gradient.bmp")" 4 |
+  "夕焼け (画面いっぱい)" "$(winepath -w "$work/gradient.bmp")" 4 \
+  "パノラマ (スパン)" "$(winepath -w "$work/panorama.bmp")" 5 |
   wine "$BIN_DIR/tvltool.exe" make "$(winepath -w "$work/List.tvl")" >/dev/null 2>&1 || return 1
 settings='HKCU\Software\Vandrel Software\Tavrin\Settings'
 wine reg add "$settings" /v ConfPath /t REG_SZ /d "$(winepath -w "$work/List.tvl")" /f >/dev/null 2>&1
 wine reg add "$settings" /v DeskCalPath /t REG_SZ /d "" /f >/dev/null 2>&1
-wine reg delete "$settings" /v SelectedWallPaper /f >/dev/null 2>&1
-wine reg delete 'HKCU\Software\Vandrel Software\Tavrin\Monitors' /f >/dev/null 2>&1
 
-# Two wallpapers, 次の壁紙 and 自動切替 above the submenu (separators are skipped).
-timeout "$SHOTS_TIMEOUT" wine "$BIN_DIR/demo-driver.exe" "$(winepath -w "$BIN_DIR/tavrin.exe")" \
-  "$(winepath -w "$work")" 5 </dev/null >/dev/null 2>&1 &
-driver=$!
+# drive SHOT [STEPS]: the driver's stages, SHOT taken of the main monitor
+# (where the tray window and the menu are) when the menu is open.
+drive() {
+  local shot=$1 stage
+  wine reg delete "$settings" /v SelectedWallPaper /f >/dev/null 2>&1
+  wine reg delete 'HKCU\Software\Vandrel Software\Tavrin\Monitors' /f >/dev/null 2>&1
+  rm -f "$work"/menu-open* "$work"/chosen* "$work"/submenu-open*
+  timeout "$SHOTS_TIMEOUT" wine "$BIN_DIR/demo-driver.exe" "$(winepath -w "$BIN_DIR/tavrin.exe")" \
+    "$(winepath -w "$work")" ${2:-} </dev/null >/dev/null 2>&1 &
+  local driver=$! result=0
+  local stages="menu-open chosen"
+  [ -z "${2:-}" ] && stages="menu-open chosen submenu-open"
+  for stage in $stages; do
+    for _ in $(seq 400); do [ -e "$work/$stage" ] && break; sleep 0.1; done
+    if [ ! -e "$work/$stage" ]; then echo "Tavrin did not reach '$stage'" >&2; result=1; break; fi
+    [ $stage = menu-open ] && { shots_screen "$shot" 800x600+0+0 || result=1; }
+    touch "$work/$stage-done"
+  done
+  wait $driver
+  return $result
+}
 status=0
-for stage in menu-open chosen; do
-  for _ in $(seq 400); do [ -e "$work/$stage" ] && break; sleep 0.1; done
-  if [ ! -e "$work/$stage" ]; then echo "Tavrin did not reach '$stage'" >&2; status=1; break; fi
-  # The main monitor, where the tray window and the menu are.
-  [ $stage = menu-open ] && { shots_screen menu-monitors 800x600+0+0 || status=1; }
-  touch "$work/$stage-done"
-done
-wait $driver
+# Three wallpapers, 次の壁紙 and 自動切替 above the submenu (separators are skipped).
+drive menu-monitors 6 || status=1
+# Resting on the span wallpaper: its preview has the shape of both monitors together.
+drive menu-span || status=1
 wineserver -k 2>/dev/null
 kill $nested_pid $host_pid 2>/dev/null
 return $status

@@ -85,9 +85,9 @@ TEST_F(FolderImportFixture, OkAddsTheTickedFilesWithTheChosenStyleAndUnloadsTheO
         ClickListBoxTick(List(d), three);
         EXPECT_EQ(0, dialog.fileList().GetCheck(three));
         // The style list is sorted by text: the code travels with each row.
-        // Every style is offered, fit and fill too; fill is chosen.
+        // Every style is offered, fit, fill and span too; fill is chosen.
         HWND combo = GetDlgItem(d, IDC_IMPORT_STYLE);
-        ASSERT_EQ(5, (int)SendMessageW(combo, CB_GETCOUNT, 0, 0));
+        ASSERT_EQ(kLastStyle + 1, (int)SendMessageW(combo, CB_GETCOUNT, 0, 0));
         int fill = -1;
         for (int i = 0; i < (int)SendMessageW(combo, CB_GETCOUNT, 0, 0); ++i)
             if (SendMessageW(combo, CB_GETITEMDATA, i, 0) == kStyleFill) fill = i;

@@ -314,3 +314,94 @@ TEST_F(EndToEnd, WithPlugInsTheTemporaryBitmapHoldsTheDecodedPicture) {
     EXPECT_FALSE(tavrin.WaitMessageBox(&text, 300)) << text;
     EXPECT_TRUE(tavrin.Stop());
 }
+
+namespace {
+uint32_t SolidBlue(int, int) { return 0x0000FF; }
+uint32_t SolidGreen(int, int) { return 0x00C000; }
+uint32_t SolidYellow(int, int) { return 0xFFFF00; }
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+// The entries the preview store beside `list` holds, or -1 without one.
+int StoredPreviews(const std::string& list) {
+    std::string bytes = ReadBytes(list.substr(0, list.size() - 4) + ".previews");
+    if (bytes.size() < 20 || bytes.compare(0, 8, std::string("TVPREVS\0", 8)) != 0) return -1;
+    uint32_t count = 0;
+    memcpy(&count, bytes.data() + 12, 4);
+    return int(count);
+}
+
+// Whether the colour at the middle of the visible preview is `rgb` (0xRRGGBB)
+// within what JPEG leaves of a flat colour.
+bool PreviewShows(TavrinDriver& tavrin, uint32_t rgb) {
+    HWND preview = tavrin.FindOwnWindow(L"#32770");
+    if (!preview || !IsWindowVisible(preview)) return false;
+    RECT r;
+    GetWindowRect(preview, &r);
+    HDC screen = GetDC(nullptr);
+    COLORREF c = GetPixel(screen, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ReleaseDC(nullptr, screen);
+    auto within = [](int a, int b) { return std::abs(a - b) <= 12; };
+    return c != CLR_INVALID && within(GetRValue(c), (rgb >> 16) & 0xFF) && within(GetGValue(c), (rgb >> 8) & 0xFF) &&
+           within(GetBValue(c), rgb & 0xFF);
+}
+}  // namespace
+
+// Previews made ahead are kept beside the list; a restarted Tavrin shows
+// them without asking the plug-in for anything, and decodes only a picture
+// whose file changed since.
+TEST_F(EndToEnd, ARestartedTavrinPreviewsStoredPicturesWithoutDecoding) {
+    std::string spi = dir.File("spi");
+    CreateDirectoryW(W(spi).c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(W(std::string(TAVRIN_TEST_BIN_DIR) + "/spi/pnm" SPI_EXT).c_str(),
+                          W(spi + "\\pnm" SPI_EXT).c_str(), FALSE));
+    struct { const char* name; uint32_t (*colour)(int, int); uint32_t rgb; } pictures[] = {
+        {"blue.ppm", SolidBlue, 0x0000FF}, {"green.ppm", SolidGreen, 0x00C000}, {"red.ppm", SolidRed, 0xFF0000}};
+    std::vector<Row> rows;
+    for (auto& p : pictures) {
+        WriteBytes(dir.File(p.name), Ppm(640, 480, p.colour));
+        rows.push_back({p.name, dir.File(p.name), kStyleStretch, true});
+    }
+    WriteList(list, rows);  // the menu shows the last entry first: red, green, blue
+    tavrin.SetInt("EnableSPI", 1);
+    tavrin.SetString("SPIPath", spi);
+    tavrin.SetInt("PreloadPreviewPics", 1);
+    const std::string decodes = dir.File("decodes.log");
+    SetEnvironmentVariableW(L"TAVRIN_SPI_DECODE_LOG", W(decodes).c_str());
+
+    ASSERT_TRUE(tavrin.Start());
+    EXPECT_TRUE(WaitFor([&] { return StoredPreviews(list) == 3; }, 15000)) << StoredPreviews(list);
+    EXPECT_TRUE(tavrin.Stop());
+    EXPECT_EQ(3u, Lines(ReadBytes(decodes)).size()) << "each made once: " << ReadBytes(decodes);
+
+    DeleteFileW(W(decodes).c_str());
+    ASSERT_TRUE(tavrin.Start());
+    ASSERT_TRUE(tavrin.OpenMenu());
+    const uint32_t shown[] = {0xFF0000, 0x00C000, 0x0000FF};
+    for (uint32_t rgb : shown) {
+        tavrin.Down(1);
+        EXPECT_TRUE(WaitFor([&] { return PreviewShows(tavrin, rgb); }, 3000)) << std::hex << rgb;
+    }
+    tavrin.Escape();
+    ASSERT_TRUE(tavrin.WaitMenuClosed());
+    tavrin.Settle();
+    Sleep(1500);  // the maker's pass after start finds nothing to make
+    EXPECT_EQ("", ReadBytes(decodes)) << "nothing decoded after the restart";
+
+    // A picture changed on disk is not shown from its old preview.
+    WriteBytes(dir.File("green.ppm"), Ppm(640, 480, SolidYellow));
+    ASSERT_TRUE(tavrin.OpenMenu());
+    tavrin.Down(2);
+    EXPECT_TRUE(WaitFor([&] { return PreviewShows(tavrin, 0xFFFF00); }, 5000));
+    tavrin.Escape();
+    ASSERT_TRUE(tavrin.WaitMenuClosed());
+    EXPECT_TRUE(tavrin.Stop());
+    EXPECT_EQ(std::vector<std::string>{dir.File("green.ppm")}, Lines(ReadBytes(decodes)));
+    SetEnvironmentVariableW(L"TAVRIN_SPI_DECODE_LOG", nullptr);
+}

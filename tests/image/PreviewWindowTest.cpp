@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "TestPictures.h"
 #include "TestSupport.h"
 #include "framework/UserMessages.h"
 #include "image/PreviewLayout.h"
+#include "image/PreviewStore.h"
+#include "list/ListFileCodec.h"
 #include "ui/PreviewWindow.h"
 #include "context/AppContext.h"
 
@@ -182,4 +186,113 @@ TEST_F(PreviewFixture, OnATargetMonitorItTakesThatMonitorsAspectAndCornerAndFitK
     Show(tiny, kStyleFill);  // a wide picture filled: the window covered, edge to edge
     EXPECT_EQ(0xFF0000u, ClientPixel(0, 0));
     EXPECT_EQ(0xFF0000u, ClientPixel(w - 12, h - 12));
+}
+
+namespace {
+// A photo-like picture: smooth colours, soft shapes a few dozen pixels
+// across in the preview, and one hard edge.  Each place has its own colour,
+// so a picture drawn at the wrong place or scale does not pass.
+uint32_t Photo(int x, int y) {
+    const int r = x * 255 / 1600 % 256;
+    const int g = y * 255 / 1200 % 256;
+    int b = 128 + int(100 * std::sin(x / 61.0) * std::cos(y / 47.0));
+    if ((x - 500) * (x - 500) + (y - 400) * (y - 400) < 150 * 150) b = 255 - b / 4;
+    return uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b);
+}
+
+// The client area's pixels as the screen shows them, 0xRRGGBB, rows top-down.
+std::vector<uint32_t> ClientPixels(HWND window, int width, int height) {
+    UpdateWindow(window);
+    std::vector<uint32_t> pixels(size_t(width) * height);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    HDC dc = GetDC(window);
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP copy = CreateCompatibleBitmap(dc, width, height);
+    HGDIOBJ old = SelectObject(memory, copy);
+    BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    GetDIBits(memory, copy, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(copy);
+    DeleteDC(memory);
+    ReleaseDC(window, dc);
+    for (uint32_t& p : pixels) p &= 0xFFFFFF;
+    return pixels;
+}
+
+struct Difference { double mean = 0; double within16 = 0; };
+Difference Compare(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+    Difference d;
+    uint64_t sum = 0, close = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        int worst = 0;
+        for (int shift : {0, 8, 16}) {
+            const int diff = std::abs(int((a[i] >> shift) & 0xFF) - int((b[i] >> shift) & 0xFF));
+            sum += diff;
+            worst = std::max(worst, diff);
+        }
+        if (worst <= 16) ++close;
+    }
+    d.mean = a.empty() ? 0 : double(sum) / (3.0 * a.size());
+    d.within16 = a.empty() ? 0 : double(close) / a.size();
+    return d;
+}
+
+// The photo and a small picture to tile, listed centred so the store keeps
+// them at the scale every style draws them at.
+struct StoredPreviewFixture : PreviewFixture {
+    std::string photo, pattern;
+    void SetUp() override {
+        photo = dir.File("photo.bmp");
+        pattern = dir.File("pattern.bmp");
+        WriteTestBitmap(photo, 1600, 1200, Photo);
+        WriteTestBitmap(pattern, 300, 200, Photo);
+        WallPaperEntries entries;
+        entries.push_back(std::make_unique<CWallPaperData>("photo", photo, kStyleCentre));
+        entries.push_back(std::make_unique<CWallPaperData>("pattern", pattern, kStyleTile));
+        WriteBytes(dir.File("List.tvl"), EncodeListFile(entries));
+        PreviewFixture::SetUp();
+    }
+};
+}  // namespace
+
+// What the preview draws from a stored preview is what it draws from the
+// decoded picture, in every style and on monitors of either shape, up to
+// what a second scaling and JPEG leave behind.  With halftone scaling: the
+// store reduces with it always, so without it the live drawing's dropped
+// rows are not there.
+TEST_F(StoredPreviewFixture, TheStoredPreviewLooksLikeTheLiveDrawingInEveryStyle) {
+    struct { const std::string* path; DisplayStyle style; } cases[] = {
+        {&photo, kStyleStretch}, {&photo, kStyleFit}, {&photo, kStyleFill}, {&photo, kStyleCentre}, {&pattern, kStyleTile}};
+    const RECT tall = {100, 0, 500, 600};  // fit and fill at a monitor's aspect unlike the picture's
+    preview.SetHalftone(true);
+    for (bool onTall : {false, true}) {
+        if (onTall) preview.SetMonitor(tall, tall);
+        for (auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << "style " << c.style << (onTall ? " on the tall monitor" : ""));
+            context->cache().UnloadAll();
+            context->cache().previewStore().Forget(*c.path);
+            HidePreview(preview.hwnd());
+            Show(*c.path, c.style);  // decoded, drawn from the picture, its preview stored
+            ASSERT_TRUE(IsWindowVisible(preview.hwnd()));
+            const int w = preview.clientRect().right, h = preview.clientRect().bottom;
+            const std::vector<uint32_t> live = ClientPixels(preview.hwnd(), w, h);
+
+            context->cache().UnloadAll();
+            HidePreview(preview.hwnd());
+            PumpMessages();
+            const uint64_t decodes = context->cache().decodeCount(), shown = context->cache().storedPreviewsShown();
+            Show(*c.path, c.style);
+            ASSERT_EQ(decodes, context->cache().decodeCount()) << "drawn from the store";
+            ASSERT_EQ(shown + 1, context->cache().storedPreviewsShown());
+            const std::vector<uint32_t> fromStore = ClientPixels(preview.hwnd(), w, h);
+            const Difference d = Compare(live, fromStore);
+            EXPECT_LE(d.mean, 3.0);
+            EXPECT_GE(d.within16, 0.98);
+        }
+    }
 }

@@ -147,8 +147,8 @@ TEST_F(FolderImportFixture, DroppedFilesOfferOnlyPicturesUnderTheirFullPath) {
     INT_PTR result = Run(dialog, [&](HWND d) {
         rows = RowTexts(dialog);
         HWND combo = GetDlgItem(d, IDC_IMPORT_STYLE);
-        EXPECT_EQ(0, SendMessageW(combo, CB_GETCURSEL, 0, 0));
-        firstStyle = SendMessageW(combo, CB_GETITEMDATA, 0, 0);
+        EXPECT_EQ(1, SendMessageW(combo, CB_GETCURSEL, 0, 0)) << "span sorts first and is not the default";
+        firstStyle = SendMessageW(combo, CB_GETITEMDATA, 1, 0);
         ClickButton(d, IDOK);
     });
     ASSERT_EQ(IDOK, result);
@@ -157,7 +157,7 @@ TEST_F(FolderImportFixture, DroppedFilesOfferOnlyPicturesUnderTheirFullPath) {
     ASSERT_EQ(1u, entries.size());
     EXPECT_EQ(pics.File("x.BMP"), entries[0]->m_strPath);
     EXPECT_EQ("x.BMP", entries[0]->m_strName);
-    EXPECT_EQ(firstStyle, entries[0]->m_nStyle);  // the first of the sorted styles
+    EXPECT_EQ(firstStyle, entries[0]->m_nStyle);  // the first of the older styles, sorted
 }
 
 TEST_F(FolderImportFixture, CancelAddsNothingAndKeepsPreviewedPictures) {

@@ -109,14 +109,16 @@ TEST_F(EntryDialog, EditModeShowsItsCaptionTheDeleteButtonAndTheEntrysStyle) {
     EXPECT_EQ(kStyleStretch, dialog.style());
 }
 
-TEST_F(EntryDialog, AnUnknownStoredStyleSelectsTheFirstItemAndOkStoresItsValue) {
+TEST_F(EntryDialog, AnUnknownStoredStyleSelectsTheFirstOlderStyleAndOkStoresItsValue) {
     dialog.SetEditMode(true);
     dialog.SetValues("n", "p", 7);
     LPARAM first = -1;
     script.Then(Opened(kEditCaption)).Do([&] {
         ComboBoxCtrl styles(GetDlgItem(shown, IDC_ENTRY_STYLE));
-        EXPECT_EQ(0, styles.GetCurSel());
-        first = styles.GetItemData(0);
+        // スパン sorts first; a new or unknown style starts on the row after it.
+        EXPECT_EQ(kStyleSpan, styles.GetItemData(0));
+        EXPECT_EQ(1, styles.GetCurSel());
+        first = styles.GetItemData(1);
         Click(shown, IDOK);
     });
     EXPECT_EQ(IDOK, Run());

@@ -166,7 +166,10 @@ TEST_F(SettingsAboutTest, ThePointerOverALinkIsTheHelpCursorAndElsewhereTheContr
 TEST_F(SettingsAboutTest, EveryTipComesFromTheStringOfItsControl) {
     ASSERT_TRUE(Run([&](HWND d) {
         const ToolTipCtrl& tips = dialog->toolTips();
-        EXPECT_EQ(13, tips.GetToolCount());
+        EXPECT_EQ(14, tips.GetToolCount());
+        EXPECT_EQ("デスクトップを右クリックしたメニューに「次の壁紙 (Tavrin)」を加えます(すぐに変わります)。"
+                  "Windows 11 では「その他のオプションを表示」の中です。",
+                  tips.GetToolText(GetDlgItem(d, IDC_SET_DESKTOP_VERB)));
         EXPECT_EQ("Susieプラグインを使って\"全ての形式の\"画像を読み込みます。",
                   tips.GetToolText(GetDlgItem(d, IDC_SET_ENABLE_SPI)));
         EXPECT_EQ("画像を選択するとき画面左下にプレビューを表示します",

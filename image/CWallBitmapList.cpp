@@ -33,9 +33,9 @@ SIZE LargestMonitor() {
 
 CWallBitmapList::CWallBitmapList(WallPaperList* list, AppSettings* settings)
     : m_host(std::make_unique<CSPIControl>(settings, false)),  // scanned when first needed
+      m_store(std::make_unique<PreviewStore>()),
       m_list(list),
       m_settings(settings),
-      m_store(std::make_unique<PreviewStore>()),
       m_self(std::make_shared<CWallBitmapList*>(this)) {
     m_maker = std::make_unique<PreviewMaker>(m_store.get());
     if (settings) {

@@ -39,7 +39,8 @@ int wmain(int argc, wchar_t** argv) {
     if (argc != 3 && argc != 4) return 2;
     const int submenuSteps = argc == 4 ? _wtoi(argv[3]) : 0;
     std::wstring exe = argv[1], folder = argv[2];
-    STARTUPINFOW si = {sizeof(si)};
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
     std::wstring line = L"\"" + exe + L"\"";
     if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 1;

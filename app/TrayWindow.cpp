@@ -113,6 +113,8 @@ LRESULT TrayWindow::OnCreate(WPARAM, LPARAM) {
         *m_context, hwnd(), kAutoChangeTimer, [this](const CWallPaperData& entry) { return ApplyAndRunCommand(entry); },
         &m_work);
     m_preview.SetWorkInProgress(&m_work);
+    m_context->cache().SetPreviewsWaiting(
+        [this] { SetTimer(hwnd(), kStorePreviewsTimer, kStorePreviewsDelay, nullptr); });
     m_preview.Create(m_context.get(), m_context->settings().enableHalfTone);
     m_monitors = std::make_unique<MonitorTargets>(m_profile);
     m_monitors->Load();
@@ -176,6 +178,12 @@ LRESULT TrayWindow::OnTimer(WPARAM wParam, LPARAM) {
         if (busy()) return 0;  // tried again at the next tick
         KillTimer(hwnd(), kPreviewsAheadTimer);
         m_context->cache().Synchronize();
+        return 0;
+    }
+    if (wParam == kStorePreviewsTimer) {
+        // Not held back by the open menu: the pictures would pile up in it.
+        KillTimer(hwnd(), kStorePreviewsTimer);
+        m_context->cache().StoreWaitingPreviews();
         return 0;
     }
     if (wParam == kDisplayChangeTimer) {

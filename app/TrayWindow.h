@@ -28,6 +28,10 @@ constexpr UINT kDisplayChangeDelay = 500;
 constexpr UINT kPreviewsAheadTimer = 4;
 constexpr UINT kPreviewsAheadDelay = 1000;
 constexpr UINT kAutoChangeTimer = 3;
+// A picture decoded for a preview is shown first; its preview is stored
+// after, once the window has painted (timers come after painting).
+constexpr UINT kStorePreviewsTimer = 5;
+constexpr UINT kStorePreviewsDelay = 100;
 // Posted when the window's work has returned: a due automatic change is made
 // from the message loop, after whoever waits on that work has been answered.
 constexpr UINT WM_LOOKFORCHANGE = WM_APP + 0x10;

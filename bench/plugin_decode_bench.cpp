@@ -32,13 +32,6 @@ typedef int(__stdcall* GetPluginInfoFn)(int, LPSTR, int);
 typedef int(__stdcall* GetPictureFn)(LPSTR, LONG_PTR, unsigned int, HLOCAL*, HLOCAL*, SPIProgressCallback, LONG_PTR);
 int __stdcall NoProgress(int, int, LONG_PTR) { return 0; }
 
-std::string ExeDir() {
-    wchar_t exe[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    PathParts p = SplitPath(ToCp932(std::wstring(exe, n)));
-    return p.drive + p.directory;
-}
-
 // The plain way: what a program would do with just this one plug-in.
 HBITMAP DecodeDirectly(IsSupportedFn isSupported, GetPictureFn getPicture, const std::string& path) {
     char head[2049] = {};

@@ -67,6 +67,7 @@ void CWallBitmapList::FollowListFile() {
 }
 
 bool CWallBitmapList::SaveCacheFile() {
+    StoreWaitingPreviews();
     if (m_list) {
         std::unordered_map<std::string, bool> listed;
         for (const auto& entry : m_list->entries()) listed[entry->m_strPath] = true;
@@ -173,7 +174,12 @@ CPictureData* CWallBitmapList::Decode(const std::string& path, bool keepOthers) 
         return present->second.get();
     }
 
-    StorePreviewOf(path, bitmap);
+    if (!m_previewsWaiting) {
+        StorePreviewOf(path, bitmap);
+    } else if (std::find(m_unstored.begin(), m_unstored.end(), path) == m_unstored.end()) {
+        if (m_unstored.empty()) m_previewsWaiting();
+        m_unstored.push_back(path);
+    }
     auto picture = std::make_shared<CPictureData>(bitmap, path, PictureSize(bitmap));
     Touch(*picture);
     m_heldBytes += picture->BudgetBytes();
@@ -198,7 +204,21 @@ void CWallBitmapList::TrimTo(uint64_t limit, const CPictureData* spare) {
     }
 }
 
+void CWallBitmapList::StoreWaitingPreviews() {
+    std::vector<std::string> waiting;
+    waiting.swap(m_unstored);
+    for (const std::string& path : waiting) {
+        auto it = m_pictures.find(path);
+        if (it != m_pictures.end()) StorePreviewOf(path, it->second->m_hBitmap);
+    }
+}
+
 void CWallBitmapList::Erase(Pictures::iterator it) {
+    auto waiting = std::find(m_unstored.begin(), m_unstored.end(), it->first);
+    if (waiting != m_unstored.end()) {
+        m_unstored.erase(waiting);
+        StorePreviewOf(it->first, it->second->m_hBitmap);
+    }
     m_heldBytes -= it->second->BudgetBytes();
     m_pictures.erase(it);
 }
@@ -237,7 +257,10 @@ void CWallBitmapList::Synchronize() {
     std::unordered_map<std::string, size_t> listed;
     for (const auto& entry : m_list->entries()) ++listed[entry->m_strPath];
 
-    // A cached picture that is not listed goes.
+    // A cached picture that is not listed goes, its preview not stored.
+    m_unstored.erase(std::remove_if(m_unstored.begin(), m_unstored.end(),
+                                    [&](const std::string& path) { return listed.find(path) == listed.end(); }),
+                     m_unstored.end());
     for (auto it = m_pictures.begin(); it != m_pictures.end();) {
         auto next = std::next(it);
         if (listed.find(it->first) == listed.end()) Erase(it);
@@ -268,6 +291,7 @@ void CWallBitmapList::ReloadAll() {
 }
 
 void CWallBitmapList::UnloadAll() {
+    StoreWaitingPreviews();
     m_pictures.clear();
     m_heldBytes = 0;
 }

@@ -76,6 +76,12 @@ public:
     PreviewNeed StoreNeedOf(const std::string& path) const;
     PreviewStore& previewStore() { return *m_store; }
     PreviewMaker& previewMaker() { return *m_maker; }
+    // With `waiting` set, the preview of a picture just decoded is stored
+    // later, at StoreWaitingPreviews (or when the picture leaves first), so
+    // the picture is shown before it is reduced; `waiting` is called when
+    // the first one waits.  Unset, previews are stored at each decode.
+    void SetPreviewsWaiting(std::function<void()> waiting) { m_previewsWaiting = std::move(waiting); }
+    void StoreWaitingPreviews();
     // Stored previews shown since the cache was made.
     uint64_t storedPreviewsShown() const { return m_storedShown; }
     // Decodes every cached path again; what no longer decodes leaves.
@@ -132,6 +138,8 @@ private:
     WallPaperList* m_list;
     AppSettings* m_settings;
     Decoder m_decoder;
+    std::function<void()> m_previewsWaiting;
+    std::vector<std::string> m_unstored;  // decoded, their previews not yet stored
     uint64_t m_budget = kDefaultBudget;
     uint64_t m_heldBytes = 0;
     // The size of the last picture decoded: the room made for the next one.

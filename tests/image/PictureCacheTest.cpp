@@ -126,6 +126,37 @@ TEST_F(CacheFixture, PreloadMakesStoredPreviewsThatARestartShowsWithoutDecoding)
     EXPECT_EQ(1u, cache->previewStore().count());
 }
 
+// With storing put off, a decode shows its picture first: the preview is
+// stored when asked, or when the picture leaves the cache before that, and
+// never for a picture the list no longer holds.
+TEST_F(CacheFixture, PreviewsPutOffAreStoredLaterOrWhenThePictureLeaves) {
+    list.SetPath(dir.File("List.tvl"));
+    List({a, b, c});
+    cache = std::make_unique<CWallBitmapList>(&list, settings.get());  // its store beside the list
+    int told = 0;
+    cache->SetPreviewsWaiting([&] { ++told; });
+    ASSERT_TRUE(cache->Load(a));
+    ASSERT_TRUE(cache->Load(b));
+    EXPECT_EQ(1, told) << "told once for the first that waits";
+    EXPECT_EQ(0u, cache->previewStore().count());
+    cache->StoreWaitingPreviews();
+    EXPECT_EQ(2u, cache->previewStore().count());
+
+    ASSERT_TRUE(cache->Load(c));
+    EXPECT_EQ(2, told);
+    EXPECT_TRUE(cache->Unload(c));
+    EXPECT_EQ(3u, cache->previewStore().count()) << "stored as it left";
+
+    cache->Unload(a);
+    ASSERT_TRUE(cache->Load(a));  // stored already: nothing more to store
+    WriteTestBitmap(dir.File("d.bmp"), 4, 4, SolidRed);
+    ASSERT_TRUE(cache->Load(dir.File("d.bmp")));
+    List({a, b, c});
+    cache->Synchronize();
+    cache->StoreWaitingPreviews();
+    EXPECT_EQ(3u, cache->previewStore().count()) << "the unlisted picture's preview is never stored";
+}
+
 // A damaged or foreign store is set aside and the store starts again.
 TEST_F(CacheFixture, ADamagedStoreIsSetAsideAndRebuilt) {
     list.SetPath(dir.File("List.tvl"));

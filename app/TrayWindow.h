@@ -29,9 +29,10 @@ constexpr UINT kPreviewsAheadTimer = 4;
 constexpr UINT kPreviewsAheadDelay = 1000;
 constexpr UINT kAutoChangeTimer = 3;
 // A picture decoded for a preview is shown first; its preview is stored
-// after, once the window has painted (timers come after painting).
+// right after, once the window has painted (timers come after painting),
+// so the storing is over within the rest before the next decode.
 constexpr UINT kStorePreviewsTimer = 5;
-constexpr UINT kStorePreviewsDelay = 100;
+constexpr UINT kStorePreviewsDelay = USER_TIMER_MINIMUM;
 // Posted when the window's work has returned: a due automatic change is made
 // from the message loop, after whoever waits on that work has been answered.
 constexpr UINT WM_LOOKFORCHANGE = WM_APP + 0x10;

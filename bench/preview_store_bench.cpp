@@ -63,7 +63,7 @@ bool WriteLibrary(const std::string& folder, const std::string& list, int count)
     }
     WallPaperEntries entries;
     for (int i = 0; i < count; ++i) {
-        const std::string path = folder + "\\" + PhotoName(i);
+        const std::string path = folder + PhotoName(i);  // the folder ends in a backslash
         WriteBytes(path, encoded[i % kVariants]);
         auto entry = std::make_unique<CWallPaperData>(PhotoName(i), path, kStyleStretch);
         entry->m_bInUse = true;
@@ -118,16 +118,28 @@ double OpenMenuMs(TavrinDriver& tavrin) {
     return Ms(t0, Clock::now());
 }
 
-// Chooses item `n` and returns the time from the key to the change handled.
+// The last write of the wallpaper file the desktop shows.
+uint64_t WallpaperWritten() {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExW(W(DesktopWallpaper()).c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+}
+
+// Chooses item `n` and returns the time from the key to the change handled,
+// or -1 when no change was made.
 double ChangeMs(TavrinDriver& tavrin, int n) {
+    const uint64_t before = WallpaperWritten();
     if (!tavrin.OpenMenu()) return -1;
     tavrin.Down(n);
+    // The keys are posted: the highlight is there once the menu has taken them.
+    DWORD_PTR r;
+    SendMessageTimeoutW(tavrin.menuWindow(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &r);
     const auto t0 = Clock::now();
     tavrin.Enter();
     if (!tavrin.WaitMenuClosed()) return -1;
-    DWORD_PTR r;
     SendMessageTimeoutW(tavrin.tray(), WM_NULL, 0, 0, SMTO_NORMAL, 30000, &r);
-    return Ms(t0, Clock::now());
+    const double ms = Ms(t0, Clock::now());
+    return WallpaperWritten() != before ? ms : -1;
 }
 
 double Percentile(std::vector<double> v, double p) {
@@ -204,7 +216,7 @@ int main(int argc, char** argv) {
         std::printf("  while making ahead (%d stored): menu open %.0f ms after the click (goal <= 50); a change %.0f ms "
                     "against %.0f ms idle: %.2f decodes more (goal <= 1)\n",
                     before, open, change, idleChange, (change - idleChange) / decodeMs);
-        if (open < 0 || change < 0) status = 1;
+        if (open < 0 || change < 0 || idleChange < 0) status = 1;
         int stored = 0;
         while ((stored = StoredPreviews(store, &bytes)) < count && Ms(started, Clock::now()) < count * decodeMs * 6)
             Sleep(500);

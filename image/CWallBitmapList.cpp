@@ -56,10 +56,16 @@ CSPIControl& CWallBitmapList::pluginHost() {
 CWallBitmapList::~CWallBitmapList() {
     // Holds that outlive the cache keep their bitmaps and stop calling back.
     m_self.reset();
-    m_maker->Stop();
+    const bool makerEnded = m_maker->Stop();
     SaveCacheFile();
     UnloadAll();
     m_host.reset();
+    if (!makerEnded) {
+        // Its thread is still in a plug-in and would come back to freed
+        // memory: the maker and the store are left to the ending process.
+        (void)m_maker.release();
+        (void)m_store.release();
+    }
 }
 
 void CWallBitmapList::FollowListFile() {

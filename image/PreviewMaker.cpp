@@ -53,19 +53,19 @@ void PreviewMaker::Cancel() {
     m_jobs.clear();
 }
 
-void PreviewMaker::Stop() {
+bool PreviewMaker::Stop() {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stop = true;
         m_jobs.clear();
     }
     m_wake.notify_one();
-    if (!m_thread) return;
+    if (!m_thread) return true;
     // Waiting past this, the exit would hang on a plug-in that never returns.
-    if (WaitForSingleObject(m_thread, kStopWaitMs) == WAIT_OBJECT_0) {
-        CloseHandle(m_thread);
-        m_thread = nullptr;
-    }
+    if (WaitForSingleObject(m_thread, kStopWaitMs) != WAIT_OBJECT_0) return false;
+    CloseHandle(m_thread);
+    m_thread = nullptr;
+    return true;
 }
 
 bool PreviewMaker::busy() {

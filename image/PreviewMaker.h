@@ -42,8 +42,9 @@ public:
     // Forgets what is still to be made; the picture being made is finished.
     void Cancel();
     // Asks the thread to end and waits for it a while: a plug-in call that
-    // never returns is left behind rather than holding up the exit.
-    void Stop();
+    // never returns is left behind rather than holding up the exit.  False
+    // when the thread still runs: it still uses this maker and its store.
+    bool Stop();
 
     // Whether anything is being or still to be made.
     bool busy();

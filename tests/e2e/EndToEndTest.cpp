@@ -405,3 +405,33 @@ TEST_F(EndToEnd, ARestartedTavrinPreviewsStoredPicturesWithoutDecoding) {
     EXPECT_EQ(std::vector<std::string>{dir.File("green.ppm")}, Lines(ReadBytes(decodes)));
     SetEnvironmentVariableW(L"TAVRIN_SPI_DECODE_LOG", nullptr);
 }
+
+// A plug-in that is still reading when Tavrin is closed holds the exit up a
+// few seconds at most, and the exit is clean: the list stays as it was.
+TEST_F(EndToEnd, ClosingWhilePreviewsAreMadeInASlowPlugInEndsSoonAndCleanly) {
+    std::string spi = dir.File("spi");
+    CreateDirectoryW(W(spi).c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW(W(std::string(TAVRIN_TEST_BIN_DIR) + "/spi/pnm" SPI_EXT).c_str(),
+                          W(spi + "\\pnm" SPI_EXT).c_str(), FALSE));
+    WriteBytes(dir.File("slow.ppm"), Ppm(64, 48, SolidBlue));
+    WriteList(list, {{"slow", dir.File("slow.ppm"), kStyleStretch, true}});
+    const std::string before = ReadBytes(list);
+    tavrin.SetInt("EnableSPI", 1);
+    tavrin.SetString("SPIPath", spi);
+    tavrin.SetInt("PreloadPreviewPics", 1);
+    const std::string decodes = dir.File("decodes.log");
+    SetEnvironmentVariableW(L"TAVRIN_SPI_DECODE_LOG", W(decodes).c_str());
+    SetEnvironmentVariableW(L"TAVRIN_SPI_DECODE_SLEEP_MS", L"30000");
+
+    ASSERT_TRUE(tavrin.Start());
+    EXPECT_TRUE(WaitFor([&] { return !ReadBytes(decodes).empty(); }, 10000)) << "the maker is in the plug-in";
+    const DWORD start = GetTickCount();
+    EXPECT_TRUE(tavrin.Stop());
+    EXPECT_LT(GetTickCount() - start, 8000u) << "the exit waits for the plug-in once, a few seconds";
+    DWORD code = 1;
+    EXPECT_TRUE(GetExitCodeProcess(tavrin.process(), &code));
+    EXPECT_EQ(0u, code);
+    EXPECT_EQ(before, ReadBytes(list));
+    SetEnvironmentVariableW(L"TAVRIN_SPI_DECODE_SLEEP_MS", nullptr);
+    SetEnvironmentVariableW(L"TAVRIN_SPI_DECODE_LOG", nullptr);
+}

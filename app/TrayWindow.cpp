@@ -181,7 +181,10 @@ LRESULT TrayWindow::OnTimer(WPARAM wParam, LPARAM) {
         return 0;
     }
     if (wParam == kStorePreviewsTimer) {
-        // Not held back by the open menu: the pictures would pile up in it.
+        // Not held back by the open menu (the pictures would pile up in it),
+        // but by a key or a message waiting: they come first, and the store
+        // is made in the quiet of the next rest.
+        if (HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE)) != 0) return 0;  // tried again at the next tick
         KillTimer(hwnd(), kStorePreviewsTimer);
         m_context->cache().StoreWaitingPreviews();
         return 0;

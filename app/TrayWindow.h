@@ -29,10 +29,11 @@ constexpr UINT kPreviewsAheadTimer = 4;
 constexpr UINT kPreviewsAheadDelay = 1000;
 constexpr UINT kAutoChangeTimer = 3;
 // A picture decoded for a preview is shown first; its preview is stored
-// right after, once the window has painted (timers come after painting),
-// so the storing is over within the rest before the next decode.
+// after, once the window has painted (timers come after painting) and no
+// key waits.  The delay leaves time for the next key, so the storing falls
+// into the rest before the next decode.
 constexpr UINT kStorePreviewsTimer = 5;
-constexpr UINT kStorePreviewsDelay = USER_TIMER_MINIMUM;
+constexpr UINT kStorePreviewsDelay = 25;
 // Posted when the window's work has returned: a due automatic change is made
 // from the message loop, after whoever waits on that work has been answered.
 constexpr UINT WM_LOOKFORCHANGE = WM_APP + 0x10;

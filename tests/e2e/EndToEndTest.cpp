@@ -28,6 +28,18 @@ struct EndToEnd : TavrinFixture {
         WriteTestBitmap(path, w, h, colour);
         return path;
     }
+    // Plug-ins on, read from a folder of the test's own holding `names`.
+    bool UsePlugIns(std::initializer_list<const char*> names) {
+        const std::string spi = dir.File("spi");
+        CreateDirectoryW(W(spi).c_str(), nullptr);
+        for (const char* name : names)
+            if (!CopyFileW(W(std::string(TAVRIN_TEST_BIN_DIR) + "/spi/" + name).c_str(), W(spi + "\\" + name).c_str(),
+                           FALSE))
+                return false;
+        tavrin.SetInt("EnableSPI", 1);
+        tavrin.SetString("SPIPath", spi);
+        return true;
+    }
 };
 }  // namespace
 
@@ -277,18 +289,12 @@ std::string Tar(const std::string& name, const std::string& data) {
 }  // namespace
 
 TEST_F(EndToEnd, WithPlugInsTheTemporaryBitmapHoldsTheDecodedPicture) {
-    std::string spi = dir.File("spi");
-    CreateDirectoryW(W(spi).c_str(), nullptr);
-    for (const char* name : {"pnm" SPI_EXT, "tar" SPI_EXT})
-        ASSERT_TRUE(CopyFileW(W(std::string(TAVRIN_TEST_BIN_DIR) + "/spi/" + name).c_str(),
-                              W(spi + "\\" + name).c_str(), FALSE));
+    ASSERT_TRUE(UsePlugIns({"pnm" SPI_EXT, "tar" SPI_EXT}));
     std::string ppm = dir.File("picture.ppm");
     WriteBytes(ppm, Ppm(48, 36, Gradient));
     std::string tar = dir.File("pictures.tar");
     WriteBytes(tar, Tar("inside.ppm", Ppm(20, 10, SolidRed)));
     WriteList(list, {{"archived", tar + "|inside.ppm", kStyleCentre, true}, {"ppm", ppm, kStyleTile, true}});
-    tavrin.SetInt("EnableSPI", 1);
-    tavrin.SetString("SPIPath", spi);
     tavrin.SetInt("EnableSelectPreview", 0);
     const std::string temp = std::string(TAVRIN_BIN_DIR) + "/TVTemp.bmp";
     ASSERT_TRUE(tavrin.Start());
@@ -357,10 +363,7 @@ bool PreviewShows(TavrinDriver& tavrin, uint32_t rgb) {
 // them without asking the plug-in for anything, and decodes only a picture
 // whose file changed since.
 TEST_F(EndToEnd, ARestartedTavrinPreviewsStoredPicturesWithoutDecoding) {
-    std::string spi = dir.File("spi");
-    CreateDirectoryW(W(spi).c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW(W(std::string(TAVRIN_TEST_BIN_DIR) + "/spi/pnm" SPI_EXT).c_str(),
-                          W(spi + "\\pnm" SPI_EXT).c_str(), FALSE));
+    ASSERT_TRUE(UsePlugIns({"pnm" SPI_EXT}));
     struct { const char* name; uint32_t (*colour)(int, int); uint32_t rgb; } pictures[] = {
         {"blue.ppm", SolidBlue, 0x0000FF}, {"green.ppm", SolidGreen, 0x00C000}, {"red.ppm", SolidRed, 0xFF0000}};
     std::vector<Row> rows;
@@ -369,8 +372,6 @@ TEST_F(EndToEnd, ARestartedTavrinPreviewsStoredPicturesWithoutDecoding) {
         rows.push_back({p.name, dir.File(p.name), kStyleStretch, true});
     }
     WriteList(list, rows);  // the menu shows the last entry first: red, green, blue
-    tavrin.SetInt("EnableSPI", 1);
-    tavrin.SetString("SPIPath", spi);
     tavrin.SetInt("PreloadPreviewPics", 1);
     const std::string decodes = dir.File("decodes.log");
     SetEnvironmentVariableW(L"TAVRIN_SPI_DECODE_LOG", W(decodes).c_str());
@@ -409,15 +410,10 @@ TEST_F(EndToEnd, ARestartedTavrinPreviewsStoredPicturesWithoutDecoding) {
 // A plug-in that is still reading when Tavrin is closed holds the exit up a
 // few seconds at most, and the exit is clean: the list stays as it was.
 TEST_F(EndToEnd, ClosingWhilePreviewsAreMadeInASlowPlugInEndsSoonAndCleanly) {
-    std::string spi = dir.File("spi");
-    CreateDirectoryW(W(spi).c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW(W(std::string(TAVRIN_TEST_BIN_DIR) + "/spi/pnm" SPI_EXT).c_str(),
-                          W(spi + "\\pnm" SPI_EXT).c_str(), FALSE));
+    ASSERT_TRUE(UsePlugIns({"pnm" SPI_EXT}));
     WriteBytes(dir.File("slow.ppm"), Ppm(64, 48, SolidBlue));
     WriteList(list, {{"slow", dir.File("slow.ppm"), kStyleStretch, true}});
     const std::string before = ReadBytes(list);
-    tavrin.SetInt("EnableSPI", 1);
-    tavrin.SetString("SPIPath", spi);
     tavrin.SetInt("PreloadPreviewPics", 1);
     const std::string decodes = dir.File("decodes.log");
     SetEnvironmentVariableW(L"TAVRIN_SPI_DECODE_LOG", W(decodes).c_str());
